@@ -47,7 +47,7 @@ struct NewTable {
 
 // Third exchange: one read per non-empty table. A descriptor that claims more than the block
 // can carry (a module that lies) makes its table empty rather than overflow the batch.
-bool ReadTables(IpcBatch& batch, const WeatherSnapshot& snapshot, NewTable (&fresh)[kLastTable + 1]) {
+bool ReadTables(IpcBatch& batch, WeatherSnapshot& snapshot, NewTable (&fresh)[kLastTable + 1]) {
   size_t room = batch.Capacity() > kEndWordSize ? batch.Capacity() - kEndWordSize : 0;
   for (int t = kFirstTable; t <= kLastTable; ++t) {
     NewTable& n = fresh[t];
@@ -58,7 +58,8 @@ bool ReadTables(IpcBatch& batch, const WeatherSnapshot& snapshot, NewTable (&fre
     }
     n.changed = int64_t(n.length) != snapshot.Table(t).byteLength;
     if (n.length > 0) {
-      n.block = TableBlock::Allocate(n.length);
+      TableBlock& spare = snapshot.Table(t).spare;
+      n.block = spare.Size() == n.length ? std::move(spare) : TableBlock::Allocate(n.length);
       if (n.block.Empty()) {
         n.length = 0;
         n.descriptor = kEmptyDescriptor;
@@ -82,7 +83,12 @@ void Commit(WeatherState& state, WeatherReactions& view, NewTable (&fresh)[kLast
       changed[t] = entry.data.Empty() || entry.data.Size() < n.length ||
                    std::memcmp(entry.data.Bytes(), n.block.Bytes(), n.length) != 0;
     }
-    entry.data = std::move(n.block);
+    if (changed[t]) {
+      entry.spare = std::move(entry.data);
+      entry.data = std::move(n.block);
+    } else {
+      entry.spare = std::move(n.block);  // same bytes as the block kept
+    }
     entry.byteLength = int32_t(n.length);
     entry.descriptor = n.descriptor;
   }

@@ -14,6 +14,15 @@
 class TableBlock {
  public:
   TableBlock() = default;
+  TableBlock(TableBlock&& other) noexcept : bytes_(std::move(other.bytes_)), size_(other.size_) {
+    other.size_ = 0;
+  }
+  TableBlock& operator=(TableBlock&& other) noexcept {
+    bytes_ = std::move(other.bytes_);
+    size_ = other.size_;
+    other.size_ = 0;
+    return *this;
+  }
   static TableBlock Allocate(size_t size);  // empty block when the memory is not there
   static TableBlock Copy(const uint8_t* bytes, size_t size);
   const uint8_t* Bytes() const { return bytes_.get(); }
@@ -30,6 +39,9 @@ struct WeatherTableEntry {
   uint32_t descriptor = kEmptyDescriptor;
   int32_t byteLength = -1;  // -1: not read from the simulator since start or reset
   TableBlock data;
+  // The block the last refresh read into and found unchanged, kept for the next read of the
+  // same length, so that a steady refresh allocates nothing.
+  TableBlock spare;
 };
 
 struct WeatherSnapshot {

@@ -1,0 +1,199 @@
+#include "link/win/ipc_client.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr const char* kIpcMessageName = "Morvanta:IPC";
+constexpr DWORD kErrorAlreadyExists = 183;
+
+class MappingHandle {
+ public:
+  MappingHandle() = default;
+  ~MappingHandle() { Reset(); }
+  MappingHandle(const MappingHandle&) = delete;
+  MappingHandle& operator=(const MappingHandle&) = delete;
+
+  HANDLE Get() const { return handle_; }
+  void Reset(HANDLE handle = nullptr) {
+    if (handle_) CloseHandle(handle_);
+    handle_ = handle;
+  }
+
+ private:
+  HANDLE handle_ = nullptr;
+};
+
+class MappedView {
+ public:
+  MappedView() = default;
+  ~MappedView() { Reset(); }
+  MappedView(const MappedView&) = delete;
+  MappedView& operator=(const MappedView&) = delete;
+
+  uint8_t* Get() const { return base_; }
+  void Reset(void* base = nullptr) {
+    if (base_) UnmapViewOfFile(base_);
+    base_ = static_cast<uint8_t*>(base);
+  }
+
+ private:
+  uint8_t* base_ = nullptr;
+};
+
+class GlobalAtom {
+ public:
+  GlobalAtom() = default;
+  ~GlobalAtom() { Reset(); }
+  GlobalAtom(const GlobalAtom&) = delete;
+  GlobalAtom& operator=(const GlobalAtom&) = delete;
+
+  ATOM Get() const { return atom_; }
+  void Reset(ATOM atom = 0) {
+    if (atom_) GlobalDeleteAtom(atom_);
+    atom_ = atom;
+  }
+
+ private:
+  ATOM atom_ = 0;
+};
+
+IpcSettings settings = kVentrelIpcSettings;
+HWND simulatorWindow = nullptr;
+UINT messageId = 0;
+GlobalAtom blockAtom;
+char blockName[48] = "";
+MappingHandle mapping;
+size_t mappingSize = 0;
+MappedView view;
+unsigned replyTimeoutMs = 2000;
+LONG deliveryFailed = 0;
+RequestBlock block;
+
+bool OpenFailed(int code, const char* text) {
+  ShowError(nullptr, code, text);
+  IpcClose(true);
+  return false;
+}
+
+// Creates the named block, moving on to the next counter while a name is taken (when the
+// program allows it). False after an error box and a full close.
+bool CreateBlock(size_t size) {
+  for (unsigned counter = 1;; ++counter) {
+    if (!blockAtom.Get()) {
+      std::snprintf(blockName, sizeof blockName, "Morvanta:IPC:%lX:%X", GetCurrentProcessId(),
+                    counter);
+      blockAtom.Reset(GlobalAddAtomA(blockName));
+      if (!blockAtom.Get()) return OpenFailed(0, "can't create atom for mapped filename");
+    }
+    const uint64_t wide = size;
+    mapping.Reset(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE,
+                                     DWORD(wide >> 32), DWORD(wide), blockName));
+    const DWORD error = GetLastError();
+    if (!mapping.Get()) return OpenFailed(int(error), "can't create file mapping");
+    if (error != kErrorAlreadyExists) {
+      mappingSize = size;
+      return true;
+    }
+    if (!settings.nextNameWhenTaken) return OpenFailed(int(error), "can't create file mapping");
+    mapping.Reset();
+    blockAtom.Reset();
+  }
+}
+
+// The exchange itself. Leaves the builder alone: IpcProcess still has to walk the replies.
+bool SendBlock() {
+  if (!view.Get()) return false;
+  DWORD_PTR reply = 0;
+  if (!SendMessageTimeoutA(simulatorWindow, messageId, WPARAM(blockAtom.Get()), 0, SMTO_BLOCK,
+                           replyTimeoutMs, &reply)) {
+    deliveryFailed = -1;
+    return false;
+  }
+  return reply == 1;
+}
+
+class WindowMessageTransport : public IpcTransport {
+ public:
+  bool Send() override { return SendBlock(); }
+  void Pause(unsigned milliseconds) override { Sleep(milliseconds); }
+};
+
+class ClientBatch : public IpcBatch {
+ public:
+  void Read(uint32_t offset, uint32_t size, void* destination) override {
+    IpcRead(offset, size, destination);
+  }
+  void Write(uint32_t offset, uint32_t size, const void* source) override {
+    IpcWrite(offset, size, source);
+  }
+  bool Process() override { return IpcProcess(); }
+  size_t Capacity() const override { return IpcViewSize(); }
+};
+
+}  // namespace
+
+void IpcConfigure(const IpcSettings& newSettings) { settings = newSettings; }
+
+bool IpcOpen(HWND simulator, size_t blockSize, unsigned timeoutMs) {
+  if (view.Get()) return false;
+  simulatorWindow = simulator;
+  replyTimeoutMs = timeoutMs;
+  if (!messageId) {
+    messageId = RegisterWindowMessageA(kIpcMessageName);
+    if (!messageId) return false;
+  }
+  if (!mapping.Get() && !CreateBlock(blockSize)) return false;
+  view.Reset(MapViewOfFile(mapping.Get(), FILE_MAP_WRITE, 0, 0, 0));
+  if (!view.Get()) return OpenFailed(int(GetLastError()), "can't get a view of the mapped file");
+  block.Attach(view.Get(), mappingSize);
+  return true;
+}
+
+void IpcClose(bool full) {
+  simulatorWindow = nullptr;
+  if (full) {
+    messageId = 0;
+    blockAtom.Reset();
+  }
+  block.Detach();
+  view.Reset();
+  if (full) {
+    mapping.Reset();
+    mappingSize = 0;
+    blockName[0] = 0;
+  }
+}
+
+void IpcRead(uint32_t offset, uint32_t size, void* destination) {
+  block.QueueRead(offset, size, destination);
+}
+
+void IpcWrite(uint32_t offset, uint32_t size, const void* source) {
+  block.QueueWrite(offset, size, source);
+}
+
+bool IpcProcess() {
+  WindowMessageTransport transport;
+  return ProcessBatch(block, transport, settings.attempts, settings.pauseMs);
+}
+
+bool IpcSend() {
+  block.Rewind();
+  return SendBlock();
+}
+
+uint8_t* IpcView() { return view.Get(); }
+
+size_t IpcViewSize() { return view.Get() ? mappingSize : 0; }
+
+bool IpcDeliveryFailed() { return deliveryFailed != 0; }
+
+IpcBatch& IpcClientBatch() {
+  static ClientBatch batch;
+  return batch;
+}
+
+const char* IpcBlockName() { return blockName; }
+
+ATOM IpcAtom() { return blockAtom.Get(); }
