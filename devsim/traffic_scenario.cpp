@@ -16,12 +16,6 @@ void PutU64(uint8_t* p, uint32_t low, uint32_t high) {
   PutU32(p + 4, high);
 }
 
-void PutF32(uint8_t* p, float f) {
-  uint32_t bits;
-  std::memcpy(&bits, &f, sizeof bits);
-  PutU32(p, bits);
-}
-
 double NormaliseDegrees(double d) {
   d = std::fmod(d, 360.0);
   return d < 0 ? d + 360.0 : d;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 constexpr uint32_t kRecordEnd = 0;
@@ -20,6 +21,12 @@ inline int16_t GetS16(const uint8_t* p) { return int16_t(GetU16(p)); }
 inline uint32_t GetU32(const uint8_t* p) {
   return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }
+inline float GetF32(const uint8_t* p) {
+  uint32_t bits = GetU32(p);
+  float f;
+  std::memcpy(&f, &bits, sizeof f);
+  return f;
+}
 inline void PutU16(uint8_t* p, uint16_t v) {
   p[0] = uint8_t(v);
   p[1] = uint8_t(v >> 8);
@@ -29,6 +36,11 @@ inline void PutU32(uint8_t* p, uint32_t v) {
   p[1] = uint8_t(v >> 8);
   p[2] = uint8_t(v >> 16);
   p[3] = uint8_t(v >> 24);
+}
+inline void PutF32(uint8_t* p, float f) {
+  uint32_t bits;
+  std::memcpy(&bits, &f, sizeof bits);
+  PutU32(p, bits);
 }
 
 class RequestBlock {

@@ -25,23 +25,6 @@ size_t TableRecordSize(int table) {
   }
 }
 
-namespace {
-
-float GetF32(const uint8_t* p) {
-  uint32_t bits = GetU32(p);
-  float f;
-  std::memcpy(&f, &bits, sizeof f);
-  return f;
-}
-
-void PutF32(uint8_t* p, float f) {
-  uint32_t bits;
-  std::memcpy(&bits, &f, sizeof bits);
-  PutU32(p, bits);
-}
-
-}  // namespace
-
 RecordPrefix DecodePrefix(const uint8_t* p) { return {GetU16(p), GetU16(p + 2)}; }
 
 void EncodePrefix(uint8_t* p, const RecordPrefix& r) {

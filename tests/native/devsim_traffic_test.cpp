@@ -23,12 +23,6 @@ double DecodeLongitude(const uint8_t* p) {
   double d = double(GetU32(p + 4)) * 360 / 4294967296.0 + double(GetU32(p)) * 360 / 18446744073709551616.0;
   return d > 180 ? d - 360 : d;
 }
-float GetF32(const uint8_t* p) {
-  uint32_t bits = GetU32(p);
-  float f;
-  std::memcpy(&f, &bits, 4);
-  return f;
-}
 
 struct Fetch {
   int16_t variation;

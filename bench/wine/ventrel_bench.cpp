@@ -1,0 +1,164 @@
+// Ventrel against devsim: the CPU it takes idling with AutoRefresh on, and the wall time of
+// one refresh (the "&Refresh" command, sent, so it returns when the refresh is done) with the
+// tables as full as devsim makes them.
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/harness.h"
+#include "tests/e2e/listview.h"
+
+namespace {
+
+constexpr int kLayers = 100;  // devsim's most per table
+constexpr int kRuns = 50;
+constexpr unsigned kIdleSeconds = 60;
+constexpr WPARAM kRefresh = 102;
+constexpr WPARAM kAutoRefresh = 105;
+constexpr WPARAM kExit = 101;
+
+std::string WriteWeather(const std::string& path, int shift) {
+  std::string text;
+  char line[256];
+  for (int i = 0; i < kLayers; ++i) {
+    const int base = i * 100 + shift;
+    std::snprintf(line, sizeof line, "visibility upper=%d lower=%d range=%d\n", base + 100, base,
+                  500 + i);
+    text += line;
+    std::snprintf(line, sizeof line, "temperature altitude=%d day=%d variation=3 dew=%d\n", base,
+                  15 - i / 4, 5 - i / 4);
+    text += line;
+    std::snprintf(line, sizeof line,
+                  "wind upper=%d speed=%d gust=%d direction=%d turbulence=1 shear=0\n", base + 100,
+                  10 + i % 50, i % 7, (i * 997) & 0xFFFF);
+    text += line;
+    std::snprintf(line, sizeof line,
+                  "cloud upper=%d lower=%d deviation=50 cover=%d type=%d turbulence=1 icing=0 "
+                  "precipbase=%d preciptype=%d preciprate=1\n",
+                  base + 90, base, i % 9, i % 11, base, i % 3);
+    text += line;
+  }
+  text += "pressure qnh=16211 drift=0\n";
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (f) {
+    std::fputs(text.c_str(), f);
+    std::fclose(f);
+  }
+  return path;
+}
+
+double Milliseconds(LONGLONG ticks) {
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  return double(ticks) * 1e3 / double(frequency.QuadPart);
+}
+
+double Median(std::vector<double> values) {
+  std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+  return values[values.size() / 2];
+}
+
+double CommandMs(HWND window, WPARAM id) {
+  LARGE_INTEGER start, end;
+  DWORD_PTR result = 0;
+  QueryPerformanceCounter(&start);
+  SendMessageTimeoutA(window, WM_COMMAND, id, 0, SMTO_BLOCK, 60000, &result);
+  QueryPerformanceCounter(&end);
+  return Milliseconds(end.QuadPart - start.QuadPart);
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  std::string text;
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return text;
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
+  std::fclose(f);
+  return text;
+}
+
+// Wine does not report another process's CPU times, so they come from Linux: utime + stime
+// (in USER_HZ = 100 ticks a second) of every process whose command line names the program.
+double UnixCpuSeconds(const char* program) {
+  double seconds = 0;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA("Z:\\proc\\*", &found);
+  if (search == INVALID_HANDLE_VALUE) return -1;
+  do {
+    if (found.cFileName[0] < '0' || found.cFileName[0] > '9') continue;
+    const std::string folder = std::string("Z:\\proc\\") + found.cFileName;
+    if (ReadWholeFile(folder + "\\cmdline").find(program) == std::string::npos) continue;
+    const std::string stat = ReadWholeFile(folder + "\\stat");
+    const size_t close = stat.rfind(')');
+    if (close == std::string::npos) continue;
+    unsigned long long utime = 0, stime = 0;
+    // Fields after the command name: state is field 3, utime 14, stime 15.
+    if (std::sscanf(stat.c_str() + close + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %llu %llu",
+                    &utime, &stime) == 2)
+      seconds += double(utime + stime) / 100.0;
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return seconds;
+}
+
+int Fail(const char* what) {
+  std::fprintf(stderr, "ventrel_bench: %s\n", what);
+  return 1;
+}
+
+}  // namespace
+
+int main() {
+  const std::string folder = e2e::TestFolder();
+  const std::string weatherA = WriteWeather(folder + "full-a.txt", 0);
+  const std::string weatherB = WriteWeather(folder + "full-b.txt", 1);
+
+  e2e::Process devsim;
+  if (!devsim.Start("\"" + e2e::ExeFolder() + "devsim.exe\" \"--weather=" + weatherA + "\""))
+    return Fail("devsim.exe does not start");
+  HWND sim = e2e::WaitForWindow("FS98MAIN", nullptr, 10000, devsim.Id());
+  e2e::Process ventrel;
+  if (!sim || !ventrel.Start("\"" + e2e::ExeFolder() + "Ventrel.exe\""))
+    return Fail("Ventrel.exe does not start");
+  HWND window = e2e::WaitForWindow("Ventrel", nullptr, 10000, ventrel.Id());
+  if (!window) return Fail("no Ventrel window");
+  HWND cloud = nullptr;
+  for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    const std::vector<e2e::LvColumn> columns = e2e::LvColumns(child);
+    if (!columns.empty() && columns[0].header == "Cloud") cloud = child;
+  }
+  if (!cloud || !e2e::WaitUntil([&] { return e2e::LvRowCount(cloud) == kLayers + 1; }, 20000))
+    return Fail("the panes do not fill");
+
+  // Idle: AutoRefresh on, weather unchanged.
+  Sleep(3000);
+  const double cpuStart = UnixCpuSeconds("Ventrel.exe");
+  const ULONGLONG wallStart = GetTickCount64();
+  Sleep(kIdleSeconds * 1000);
+  const double cpu = UnixCpuSeconds("Ventrel.exe") - cpuStart;
+  const double wall = double(GetTickCount64() - wallStart) / 1000.0;
+  if (cpuStart < 0) return Fail("no CPU times from Z:\\proc");
+  std::printf("ventrel_idle_cpu_percent: %.2f %%\n", 100.0 * cpu / wall);
+  std::fflush(stdout);
+
+  // Refreshes on demand only, once timer 1011 has given way.
+  CommandMs(window, kAutoRefresh);
+  Sleep(2500);
+  std::vector<double> unchanged, refilled;
+  for (int i = 0; i < kRuns; ++i) unchanged.push_back(CommandMs(window, kRefresh));
+  for (int i = 0; i < kRuns; ++i) {
+    const std::string control = "\"--weather=" + (i % 2 ? weatherA : weatherB) + "\"";
+    e2e::SendDevsimControl(sim, control.c_str());
+    refilled.push_back(CommandMs(window, kRefresh));
+  }
+  std::printf("ventrel_refresh_ms: %.2f ms\n", Median(unchanged));
+  std::printf("ventrel_refresh_refill_ms: %.2f ms\n", Median(refilled));
+
+  PostMessageA(window, WM_COMMAND, kExit, 0);
+  ventrel.Wait(5000);
+  PostMessageA(sim, WM_CLOSE, 0, 0);
+  devsim.Wait(3000);
+  return 0;
+}

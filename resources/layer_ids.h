@@ -1,0 +1,61 @@
+// Controls of Ventrel's layer dialogs and of the weather-at-altitude dialog. The numbers are
+// the ones the dialogs have always had; a field keeps its number in every dialog it is in.
+#pragma once
+
+// Layer dialogs "VISEDIT", "PRSEDIT", "TMPEDIT", "WNDEDIT", "CLDEDIT" (OK is 1, Cancel 2)
+#define IDC_VIS_LOWER 1016
+#define IDC_VIS_UPPER 1018
+#define IDC_VIS_RANGE 1017
+
+#define IDC_PRS_QNH 1017
+#define IDC_PRS_DRIFT 1019
+
+#define IDC_TMP_ALTITUDE 1021
+#define IDC_TMP_DAY 1022
+#define IDC_TMP_VARIATION 1018
+#define IDC_TMP_DEW 1020
+
+#define IDC_WND_UPPER 1024
+#define IDC_WND_SPEED 1025
+#define IDC_WND_DIRECTION 1026
+#define IDC_WND_GUST 1027
+#define IDC_WND_TURBULENCE 1028
+#define IDC_WND_SHEAR 1029
+
+#define IDC_CLD_LOWER 1034
+#define IDC_CLD_UPPER 1035
+#define IDC_CLD_DEVIATION 1036
+#define IDC_CLD_COVER 1037
+#define IDC_CLD_TYPE 1038
+#define IDC_CLD_TURBULENCE 1039
+#define IDC_CLD_ICING 1030
+#define IDC_CLD_PRECIPITATION 1031
+#define IDC_CLD_RATE 1032
+#define IDC_CLD_BASE 1033
+
+// Weather at altitude "GETATDLG" (Exit is 2; Enter sends 1)
+#define IDC_AT_ALTITUDE 1000
+#define IDC_AT_UNIT 1001
+#define IDC_AT_VISIBILITY 1002
+#define IDC_AT_PRESSURE 1003
+#define IDC_AT_DAY 1004
+#define IDC_AT_VARIATION 1005
+#define IDC_AT_DEW 1006
+#define IDC_AT_APPLIED_SPEED 1007
+#define IDC_AT_APPLIED_DIRECTION 1008
+#define IDC_AT_APPLIED_GUST 1009
+#define IDC_AT_APPLIED_TURBULENCE 1010
+#define IDC_AT_SET_SPEED 1011
+#define IDC_AT_SET_DIRECTION 1012
+#define IDC_AT_SET_GUST 1013
+#define IDC_AT_SET_TURBULENCE 1014
+#define IDC_AT_CLOUD_BASE 1015
+#define IDC_AT_CLOUD_TOP 1016
+#define IDC_AT_CLOUD_DEVIATION 1017
+#define IDC_AT_COVER 1018
+#define IDC_AT_CLOUD_TYPE 1019
+#define IDC_AT_CLOUD_TURBULENCE 1020
+#define IDC_AT_ICING 1021
+#define IDC_AT_PRECIPITATION 1022
+#define IDC_AT_PRECIPITATION_RATE 1023
+#define IDC_AT_PRECIPITATION_BASE 1024

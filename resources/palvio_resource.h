@@ -1,0 +1,15 @@
+// Resource and command ids of the traffic display.
+#pragma once
+
+// Menu "Palvio"
+#define IDM_EXIT 101
+#define IDM_REFRESH 102
+#define IDM_ABOUT 103
+#define IDM_PRINT 104
+#define IDM_AUTOREFRESH 105
+
+// Timers
+#define IDT_AUTOREFRESH 1010
+
+// Child windows
+#define IDC_TRAFFIC_LIST 1000

@@ -1,0 +1,35 @@
+// Resource ids of Ventrel. The numbers are the program's command ids and must not change:
+// the frame dispatches on them and the tests post them.
+#pragma once
+
+// Menu "Ventrel": File
+#define IDM_SAVE_AS 40008
+#define IDM_LOAD_AND_SET 40009
+#define IDM_LOAD_AND_SHOW 40010
+#define IDM_PRINT 104
+#define IDM_REFRESH 102
+#define IDM_AUTO_REFRESH 105
+#define IDM_EXIT 101
+
+// Get At
+#define IDM_ALT_FEET 1101
+#define IDM_ALT_METRES 1102
+
+// Clear
+#define IDM_CLEAR_CLOUDS 40002
+#define IDM_CLEAR_PRESSURE 40003
+#define IDM_CLEAR_TEMPERATURES 40004
+#define IDM_CLEAR_VISIBILITIES 40005
+#define IDM_CLEAR_WINDS 40006
+#define IDM_CLEAR_ALL 40007
+
+// Search
+#define IDM_FIND_AIRPORT 40011
+
+// FlightSim
+#define IDM_AUTO_CONNECT 40012
+#define IDM_CONNECT 40013
+#define IDM_DISCONNECT 40014
+
+// Help
+#define IDM_ABOUT 103

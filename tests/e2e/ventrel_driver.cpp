@@ -1,0 +1,216 @@
+#include "tests/e2e/ventrel_driver.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+
+#include "tests/e2e/listview.h"
+
+namespace e2e {
+
+namespace {
+
+const char* const kPaneTitles[kPanes] = {"Visibility", "Pressure",      "Temperature",
+                                         "Winds Set",  "Cloud",         "Winds Applied"};
+
+const char* const kSimulatorKeys[] = {
+    "SOFTWARE\\Microsoft\\Microsoft Games\\Flight Simulator\\7.0",
+    "SOFTWARE\\Microsoft\\Microsoft Games\\Flight Simulator\\6.1",
+    "SOFTWARE\\Microsoft\\Microsoft Games\\Combat Flight Simulator\\1.00",
+    "SOFTWARE\\Microsoft\\Games\\Flight Simulator\\6.0",
+};
+
+}  // namespace
+
+bool DevsimRun::Start(const std::string& switches) {
+  logPath = TestFolder() + "devsim.log";
+  std::string command = "\"" + ExeFolder() + "devsim.exe\" \"--log=" + logPath + "\"";
+  if (!switches.empty()) command += " " + switches;
+  if (!process.Start(command)) return false;
+  window = WaitForWindow("FS98MAIN", nullptr, 10000, process.Id());
+  return window != nullptr;
+}
+
+void DevsimRun::Close() {
+  if (window && process.Running()) {
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    process.Wait(3000);
+  }
+  process.Reset();
+  window = nullptr;
+}
+
+bool VentrelRun::Start(const std::string& arguments) {
+  std::string command = "\"" + ExeFolder() + "Ventrel.exe\"";
+  if (!arguments.empty()) command += " " + arguments;
+  if (!process.Start(command)) return false;
+  window = WaitForWindow("Ventrel", nullptr, 10000, process.Id());
+  if (!window) return false;
+  WaitUntil([&] { return (panes = FindPanes(window))[kPanes - 1] != nullptr; }, 5000);
+  return panes[kPanes - 1] != nullptr;
+}
+
+bool VentrelRun::Close() {
+  if (window && process.Running()) {
+    PostMessageA(window, WM_COMMAND, 101, 0);  // E&xit
+    process.Wait(5000);
+  }
+  window = nullptr;
+  return !process.Running();
+}
+
+std::string VentrelRun::Caption() const {
+  char text[300] = "";
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+bool VentrelRun::WaitForCaption(const std::string& text, unsigned timeoutMs) const {
+  return WaitUntil([&] { return Caption() == text; }, timeoutMs);
+}
+
+void VentrelRun::Command(int id) const { PostMessageA(window, WM_COMMAND, WPARAM(id), 0); }
+
+void VentrelRun::CommandNow(int id) const {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(window, WM_COMMAND, WPARAM(id), 0, SMTO_BLOCK, 30000, &result);
+}
+
+std::string VentrelIniPath() {
+  char folder[MAX_PATH] = "";
+  GetWindowsDirectoryA(folder, sizeof folder);
+  return std::string(folder) + "\\Ventrel.ini";
+}
+
+void ForgetVentrelSettings() {
+  DeleteFileA(VentrelIniPath().c_str());
+  for (const char* key : kSimulatorKeys) RegDeleteTreeA(HKEY_LOCAL_MACHINE, key);
+}
+
+std::vector<std::string> ListRows(HWND list) {
+  std::vector<std::string> rows;
+  const int columns = int(LvColumns(list).size());
+  const int count = LvRowCount(list);
+  for (int r = 0; r < count; ++r) {
+    std::string row;
+    for (int k = 0; k < columns; ++k) row += (k ? "|" : "") + LvCell(list, r, k);
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+UINT ListItemState(HWND list, int row, UINT mask) {
+  return UINT(SendMessageA(list, LVM_GETITEMSTATE, WPARAM(row), LPARAM(mask)));
+}
+
+bool ListSetItemState(HWND list, int row, UINT state, UINT mask) {
+  RemoteBuffer remote(list, sizeof(LVITEMA));
+  if (!remote.Valid()) return false;
+  LVITEMA item = {};
+  item.state = state;
+  item.stateMask = mask;
+  remote.Write(0, &item, sizeof item);
+  return SendMessageA(list, LVM_SETITEMSTATE, WPARAM(row), LPARAM(remote.At(0))) != 0;
+}
+
+std::array<HWND, kPanes> FindPanes(HWND main) {
+  std::array<HWND, kPanes> panes = {};
+  for (HWND child = GetWindow(main, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    char className[64] = "";
+    GetClassNameA(child, className, sizeof className);
+    if (std::strcmp(className, "SysListView32") != 0) continue;
+    const std::vector<LvColumn> columns = LvColumns(child);
+    if (columns.empty()) continue;
+    for (int p = 0; p < kPanes; ++p)
+      if (columns[0].header == kPaneTitles[p]) panes[p] = child;
+  }
+  return panes;
+}
+
+std::vector<UINT> MenuStates(HWND main, const std::vector<UINT>& ids) {
+  std::vector<UINT> states(ids.size(), 0xFFFFFFFF);
+  HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                      sizeof(MenuProbe), kMenuProbeMapping);
+  if (!mapping) return states;
+  auto* probe = static_cast<MenuProbe*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0));
+  HMODULE module = LoadLibraryA((ExeFolder() + "ventrel_menu_probe.dll").c_str());
+  auto hookProc = module ? reinterpret_cast<HOOKPROC>(
+                               reinterpret_cast<void*>(GetProcAddress(module, "MenuProbeHook")))
+                         : nullptr;
+  const DWORD thread = GetWindowThreadProcessId(main, nullptr);
+  HHOOK hook = hookProc ? SetWindowsHookExA(WH_GETMESSAGE, hookProc, module, thread) : nullptr;
+  if (probe && hook) {
+    std::memset(probe, 0, sizeof *probe);
+    probe->count = uint32_t(ids.size() < kMenuProbeMax ? ids.size() : kMenuProbeMax);
+    for (uint32_t i = 0; i < probe->count; ++i) probe->ids[i] = ids[i];
+    PostMessageA(main, RegisterWindowMessageA(kMenuProbeMessage), 0, 0);
+    if (WaitUntil([&] { return probe->done != 0; }, 5000))
+      for (uint32_t i = 0; i < probe->count; ++i) states[i] = probe->states[i];
+  }
+  if (hook) UnhookWindowsHookEx(hook);
+  if (module) FreeLibrary(module);
+  if (probe) UnmapViewOfFile(probe);
+  CloseHandle(mapping);
+  return states;
+}
+
+bool MenuGrayed(HWND main, UINT id) {
+  const UINT state = MenuStates(main, {id})[0];
+  return state != 0xFFFFFFFF && (state & MF_GRAYED) != 0;
+}
+
+bool MenuChecked(HWND main, UINT id) {
+  const UINT state = MenuStates(main, {id})[0];
+  return state != 0xFFFFFFFF && (state & MF_CHECKED) != 0;
+}
+
+}  // namespace e2e
+
+namespace e2e {
+
+RECT ListItemRect(HWND list, int row) {
+  RECT rect = {};
+  rect.left = LVIR_BOUNDS;
+  RemoteBuffer remote(list, sizeof rect);
+  if (!remote.Valid() || !remote.Write(0, &rect, sizeof rect)) return rect;
+  if (SendMessageA(list, LVM_GETITEMRECT, WPARAM(row), LPARAM(remote.At(0))))
+    remote.Read(0, &rect, sizeof rect);
+  return rect;
+}
+
+HWND FocusOfThread(HWND window) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+bool ProcessMemoryContains(DWORD processId, const std::string& bytes) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+  if (!process) return false;
+  bool found = false;
+  std::string chunk;
+  MEMORY_BASIC_INFORMATION info;
+  for (uint8_t* at = nullptr; !found && VirtualQueryEx(process, at, &info, sizeof info) == sizeof info;
+       at = static_cast<uint8_t*>(info.BaseAddress) + info.RegionSize) {
+    if (info.State != MEM_COMMIT || (info.Protect & (PAGE_GUARD | PAGE_NOACCESS)) ||
+        !(info.Protect & (PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READWRITE)))
+      continue;
+    chunk.resize(info.RegionSize);
+    SIZE_T read = 0;
+    if (!ReadProcessMemory(process, info.BaseAddress, &chunk[0], info.RegionSize, &read)) continue;
+    chunk.resize(read);
+    found = chunk.find(bytes) != std::string::npos;
+  }
+  CloseHandle(process);
+  return found;
+}
+
+RECT ChildRect(HWND child) {
+  RECT rect = {};
+  GetWindowRect(child, &rect);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+}  // namespace e2e

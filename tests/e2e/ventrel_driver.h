@@ -1,0 +1,92 @@
+// Driving Ventrel from a test process: starting it beside devsim, reading its list views
+// across processes, and reading its menu states from inside its own thread.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/harness.h"
+#include "tests/e2e/listview.h"
+
+namespace e2e {
+
+// devsim with a log in the test's folder; closed (or killed) at scope end.
+struct DevsimRun {
+  Process process;
+  HWND window = nullptr;
+  std::string logPath;
+
+  DevsimRun() = default;
+  DevsimRun(const DevsimRun&) = delete;
+  DevsimRun& operator=(const DevsimRun&) = delete;
+  ~DevsimRun() { Close(); }
+  bool Start(const std::string& switches);
+  void Close();
+  std::string Log() const { return ReadTextFile(logPath); }
+};
+
+constexpr int kPanes = 6;
+
+// Ventrel.exe from the test's folder; closed through its menu at scope end, killed if it stays.
+struct VentrelRun {
+  Process process;
+  HWND window = nullptr;
+  std::array<HWND, kPanes> panes = {};
+
+  VentrelRun() = default;
+  VentrelRun(const VentrelRun&) = delete;
+  VentrelRun& operator=(const VentrelRun&) = delete;
+  ~VentrelRun() { Close(); }
+  bool Start(const std::string& arguments = "");
+  // Exit through the menu; true when the process ended.
+  bool Close();
+  std::string Caption() const;
+  bool WaitForCaption(const std::string& text, unsigned timeoutMs) const;
+  // The command as the menu sends it (posted; menu states are not consulted).
+  void Command(int id) const;
+  // Sent: returns once the command has run.
+  void CommandNow(int id) const;
+};
+
+// A fresh start: no "Ventrel.ini" and none of the simulator's registry keys.
+void ForgetVentrelSettings();
+std::string VentrelIniPath();
+
+// List views of another process, beside those of listview.h.
+// Every row, every column, as "cell|cell|...".
+std::vector<std::string> ListRows(HWND list);
+UINT ListItemState(HWND list, int row, UINT mask);
+bool ListSetItemState(HWND list, int row, UINT state, UINT mask);
+// The pane windows of Ventrel's main window, by pane index, found by their first headers.
+std::array<HWND, kPanes> FindPanes(HWND main);
+
+// Menu states (GetMenuState flags, or 0xFFFFFFFF when not read) read on Ventrel's thread.
+constexpr const char kMenuProbeMessage[] = "VentrelTest.MenuProbe";
+constexpr const char kMenuProbeMapping[] = "VentrelTest.MenuProbe";
+constexpr uint32_t kMenuProbeMax = 32;
+struct MenuProbe {
+  uint32_t count;
+  uint32_t ids[kMenuProbeMax];
+  uint32_t states[kMenuProbeMax];
+  volatile LONG done;
+};
+std::vector<UINT> MenuStates(HWND main, const std::vector<UINT>& ids);
+bool MenuGrayed(HWND main, UINT id);
+bool MenuChecked(HWND main, UINT id);
+
+}  // namespace e2e
+
+namespace e2e {
+
+RECT ListItemRect(HWND list, int row);
+// The window that has the keyboard focus on the thread that owns `window`.
+HWND FocusOfThread(HWND window);
+// Whether any committed memory of the process holds these bytes.
+bool ProcessMemoryContains(DWORD processId, const std::string& bytes);
+// The window's rectangle in its parent's client coordinates.
+RECT ChildRect(HWND child);
+
+}  // namespace e2e

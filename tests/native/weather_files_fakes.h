@@ -1,0 +1,115 @@
+// Stand-ins for what the weather files need of the window: files in memory (with failures on
+// demand), a batch that records its writes, and reactions that count what was shown.
+#pragma once
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "link/request_block.h"
+#include "weather/files/file_commands.h"
+#include "weather/files/file_system.h"
+
+class MemoryFiles : public WeatherFileSystem {
+ public:
+  std::map<std::string, std::vector<uint8_t>> files;
+  bool failCreate = false;
+  long failWriteAfter = -1;  // >= 0: the temporary gets this many bytes, then the write fails
+  bool failReplace = false;
+  int opened = 0;
+
+  std::unique_ptr<ByteSource> OpenForReading(const char* path) override {
+    auto it = files.find(path);
+    if (it == files.end()) return nullptr;
+    ++opened;
+    return std::unique_ptr<ByteSource>(new MemorySource(it->second.data(), it->second.size()));
+  }
+  bool CreateTemporary(const char* path, char* temporary, size_t size) override {
+    if (failCreate) return false;
+    snprintf(temporary, size, "%s.~%d", path, ++made_);
+    files[temporary].clear();
+    return true;
+  }
+  bool WriteTemporary(const char* temporary, const uint8_t* bytes, size_t size) override {
+    std::vector<uint8_t>& file = files[temporary];
+    if (failWriteAfter >= 0 && size_t(failWriteAfter) < size) {
+      file.assign(bytes, bytes + failWriteAfter);
+      return false;
+    }
+    file.assign(bytes, bytes + size);
+    return true;
+  }
+  bool ReplaceWith(const char* temporary, const char* path) override {
+    if (failReplace) return false;
+    files[path] = files[temporary];
+    files.erase(temporary);
+    return true;
+  }
+  void Discard(const char* temporary) override { files.erase(temporary); }
+
+ private:
+  int made_ = 0;
+};
+
+struct RecordedWrite {
+  uint32_t selector;
+  std::vector<uint8_t> bytes;
+};
+
+class RecordingBatch : public IpcBatch {
+ public:
+  explicit RecordingBatch(size_t capacity = 32700) : capacity(capacity) {}
+  void Read(uint32_t, uint32_t, void*) override { ++reads; }
+  void Write(uint32_t selector, uint32_t size, const void* source) override {
+    const uint8_t* p = static_cast<const uint8_t*>(source);
+    writes.push_back({selector, std::vector<uint8_t>(p, p + (p ? size : 0))});
+  }
+  bool Process() override {
+    ++processed;
+    return capacity > 0;
+  }
+  size_t Capacity() const override { return capacity; }
+
+  size_t capacity;
+  std::vector<RecordedWrite> writes;
+  int reads = 0;
+  int processed = 0;
+};
+
+class RecordingReactions : public FileReactions {
+ public:
+  explicit RecordingReactions(const WeatherState* weather = nullptr) : weather_(weather) {}
+  void ShowError(int code, const char* text) override {
+    errors.push_back(std::to_string(code) + " " + text);
+  }
+  void Beep() override { ++beeps; }
+  void GrayFindAirport() override { findAirportEnabled = false; }
+  void OfferFindAirport() override { findAirportEnabled = true; }
+  void RefreshShown() override {
+    ++refreshes;
+    if (weather_ != nullptr && weather_->busy) ++refreshesWhileBusy;
+  }
+  void ActivateCurrentPane() override { ++activations; }
+
+  std::vector<std::string> errors;
+  int beeps = 0;
+  bool findAirportEnabled = false;
+  int refreshes = 0;
+  int refreshesWhileBusy = 0;
+  int activations = 0;
+
+ private:
+  const WeatherState* weather_;
+};
+
+// Everything a file command needs, in memory.
+struct FileBench {
+  MemoryFiles files;
+  WeatherState weather;
+  RecordingBatch batch;
+  RecordingReactions view{&weather};
+  FileContext context{files, weather, batch, view};
+};

@@ -1,0 +1,29 @@
+// Palvio: the traffic display. Takes no arguments and reads no configuration.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "link/win/ipc_client.h"
+#include "traffic/win/traffic_window.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+  InitCommonControls();
+  IpcConfigure(kPalvioIpcSettings);
+  ShowErrorConfigure("Palvio Error", nullptr);
+  if (!RegisterTrafficWindowClass(instance)) {
+    MessageBeep(MB_ICONEXCLAMATION);
+    return 1;
+  }
+  HWND window = CreateTrafficWindow(instance);
+  if (!window) {
+    MessageBeep(MB_ICONASTERISK);
+    return 2;
+  }
+  ShowWindow(window, showCommand);
+  UpdateWindow(window);
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return int(message.wParam);
+}

@@ -1,0 +1,152 @@
+#include "traffic/win/traffic_list.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+
+#include "link/win/ipc_client.h"
+#include "resources/palvio_resource.h"
+#include "traffic/traffic_table.h"
+
+namespace {
+
+struct ColumnSpec {
+  const char* heading;
+  int width;  // pixels
+};
+
+const ColumnSpec kColumns[] = {
+    {"Slot", 40},       {"ID", 160},      {"Distance", 70}, {"Bearing(M)", 70},
+    {"AltDiff(FL)", 70}, {"Latitude", 120}, {"Longitude", 120}, {"Altitude", 70},
+    {"Hdg(M)", 55},     {"GS", 40},       {"VS", 50},       {"COM1", 50},
+    {"Ref", 50},
+};
+
+HWND list = nullptr;
+bool rowsMade = false;
+int sortColumn = kColumnDistance;
+bool refreshing = false;
+TrafficTable table;
+
+class WindowMessageTransport : public IpcTransport {
+ public:
+  bool Send() override { return IpcSend(); }
+  void Pause(unsigned milliseconds) override { Sleep(milliseconds); }
+};
+
+bool FetchTraffic() {
+  WindowMessageTransport transport;
+  if (table.FetchTraffic(IpcView(), IpcViewSize(), transport)) return true;
+  // Once a message has timed out the simulator is gone or hung, not badly installed.
+  if (!IpcDeliveryFailed())
+    ShowError(nullptr, 0, "IPC message failure: not correct Korvel installation?");
+  return false;
+}
+
+int CALLBACK CompareRows(LPARAM a, LPARAM b, LPARAM column) {
+  return table.CompareSlots(int(a), int(b), int(column));
+}
+
+void LvSetCellText(int row, int column, const char* text) {
+  LVITEMA item = {};
+  item.iSubItem = column;
+  item.pszText = const_cast<char*>(text);
+  SendMessageA(list, LVM_SETITEMTEXTA, WPARAM(row), LPARAM(&item));
+}
+
+// Columns, then one row per slot; the list's ascending text order keeps them in slot order.
+void MakeRows(HWND mainWindow, int slotCount) {
+  RECT client;
+  GetClientRect(mainWindow, &client);
+  list = CreateWindowExA(0, WC_LISTVIEWA, "",
+                         WS_CHILD | WS_VISIBLE | WS_THICKFRAME | LVS_REPORT | LVS_SINGLESEL |
+                             LVS_SORTASCENDING,
+                         0, 0, client.right, client.bottom, mainWindow,
+                         reinterpret_cast<HMENU>(IDC_TRAFFIC_LIST),
+                         reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(mainWindow, GWLP_HINSTANCE)),
+                         nullptr);
+  if (!list) {
+    const DWORD error = GetLastError();
+    if (error) ShowError(mainWindow, int(error), "creating details window");
+    return;
+  }
+  for (int i = 0; i < int(sizeof kColumns / sizeof kColumns[0]); ++i) {
+    LVCOLUMNA column = {};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = LVCFMT_LEFT;
+    column.cx = kColumns[i].width;
+    column.pszText = const_cast<char*>(kColumns[i].heading);
+    column.iSubItem = i;
+    SendMessageA(list, LVM_INSERTCOLUMNA, WPARAM(i), LPARAM(&column));
+  }
+  for (int slot = 0; slot < slotCount; ++slot) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%02d", slot);
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = slot;
+    item.pszText = text;
+    item.lParam = slot;
+    SendMessageA(list, LVM_INSERTITEMA, 0, LPARAM(&item));
+  }
+}
+
+// Rewrites every row in its present order; false when a row's slot number cannot be read.
+bool FillRows() {
+  const OwnPosition own = table.DecodeOwnPosition();
+  const int rows = list ? int(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) : 0;
+  for (int row = 0; row < rows; ++row) {
+    LVITEMA item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    if (!SendMessageA(list, LVM_GETITEMA, 0, LPARAM(&item))) return false;
+    SlotTexts texts;
+    table.FormatSlot(int(item.lParam), own, texts);
+    for (int column = 1; column <= kSlotColumns; ++column)
+      LvSetCellText(row, column, texts.cell[column - 1]);
+  }
+  return true;
+}
+
+void RefreshOnce(HWND mainWindow) {
+  if (!FetchTraffic()) return;
+  const int slotCount = table.GetSlotCount();
+  if (slotCount == 0) return;
+  if (!rowsMade) {
+    rowsMade = true;
+    MakeRows(mainWindow, slotCount);
+  }
+  if (!FillRows()) return;
+  if (!list) return;
+  if (sortColumn != kColumnSlot)
+    SendMessageA(list, LVM_SORTITEMS, WPARAM(sortColumn), reinterpret_cast<LPARAM>(CompareRows));
+  InvalidateRect(list, nullptr, FALSE);
+}
+
+}  // namespace
+
+void RefreshTraffic(HWND mainWindow) {
+  if (refreshing) return;
+  refreshing = true;
+  RefreshOnce(mainWindow);
+  refreshing = false;
+}
+
+void SortTrafficByColumn(int column) {
+  if (!list) return;
+  SendMessageA(list, LVM_SORTITEMS, WPARAM(column), reinterpret_cast<LPARAM>(CompareRows));
+  sortColumn = column;
+}
+
+void ResizeTrafficList(int width, int height) {
+  if (list) SetWindowPos(list, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_SHOWWINDOW);
+}
+
+void DestroyTrafficList() {
+  if (list) DestroyWindow(list);
+  list = nullptr;
+}
+
+HWND TrafficList() { return list; }
+
+int TrafficSortColumn() { return sortColumn; }

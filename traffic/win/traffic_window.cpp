@@ -1,0 +1,125 @@
+#include "traffic/win/traffic_window.h"
+
+#include <commctrl.h>
+
+#include "common/win/about_box.h"
+#include "link/win/ipc_client.h"
+#include "resources/palvio_resource.h"
+#include "traffic/traffic_table.h"
+#include "traffic/win/traffic_list.h"
+
+namespace {
+
+constexpr int kWindowWidth = 995;
+constexpr int kWindowHeight = 800;
+constexpr UINT kAutoRefreshMs = 2000;
+
+bool autoRefresh = false;
+
+LRESULT OnCreate(HWND window) {
+  HWND simulator = FindWindowA("FS98MAIN", nullptr);
+  if (!simulator) {
+    ShowError(nullptr, 0, "not able to find FS: please run it first");
+    return -1;
+  }
+  if (!IpcOpen(simulator, kTrafficBlockSize, kTrafficTimeoutMs)) {
+    ShowError(nullptr, 0, "not able to link to Korvel");
+    return -1;
+  }
+  // Switched on once the message loop runs: the first refresh comes with the first tick.
+  PostMessageA(window, WM_COMMAND, IDM_AUTOREFRESH, 0);
+  return 0;
+}
+
+void ToggleAutoRefresh(HWND window) {
+  autoRefresh = !autoRefresh;
+  CheckMenuItem(GetMenu(window), IDM_AUTOREFRESH,
+                MF_BYCOMMAND | (autoRefresh ? MF_CHECKED : MF_UNCHECKED));
+  if (autoRefresh)
+    SetTimer(window, IDT_AUTOREFRESH, kAutoRefreshMs, nullptr);
+  else
+    KillTimer(window, IDT_AUTOREFRESH);
+}
+
+// The whole word parameter is the command: anything with a notification code is ignored.
+void OnCommand(HWND window, WPARAM command) {
+  switch (command) {
+    case IDM_EXIT:
+      SendMessageA(window, WM_CLOSE, 0, 0);
+      break;
+    case IDM_REFRESH:
+      RefreshTraffic(window);
+      break;
+    case IDM_ABOUT:
+      RunAboutBox(reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE)),
+                  window, "Palvio");
+      break;
+    case IDM_PRINT:
+      break;  // the list cannot be printed yet
+    case IDM_AUTOREFRESH:
+      ToggleAutoRefresh(window);
+      break;
+    default:
+      break;
+  }
+}
+
+void OnNotify(const NMHDR* header) {
+  if (header->hwndFrom != TrafficList() || header->code != LVN_COLUMNCLICK) return;
+  SortTrafficByColumn(reinterpret_cast<const NMLISTVIEW*>(header)->iSubItem);
+}
+
+void OnClose(HWND window) {
+  if (autoRefresh) KillTimer(window, IDT_AUTOREFRESH);
+  DestroyTrafficList();
+  IpcClose(true);
+  DestroyWindow(window);
+}
+
+LRESULT CALLBACK TrafficWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      return OnCreate(window);
+    case WM_COMMAND:
+      OnCommand(window, wParam);
+      return 0;
+    case WM_TIMER:
+      RefreshTraffic(window);
+      return 0;
+    case WM_SIZE:
+      if (wParam != SIZE_MINIMIZED) ResizeTrafficList(LOWORD(lParam), HIWORD(lParam));
+      return 0;
+    case WM_NOTIFY:
+      OnNotify(reinterpret_cast<const NMHDR*>(lParam));
+      return 0;
+    case WM_CLOSE:
+      OnClose(window);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+bool RegisterTrafficWindowClass(HINSTANCE instance) {
+  WNDCLASSA windowClass = {};
+  windowClass.style = CS_HREDRAW | CS_VREDRAW;
+  windowClass.lpfnWndProc = TrafficWindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconA(instance, "Palvio");
+  windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszMenuName = "Palvio";
+  windowClass.lpszClassName = kPalvioClass;
+  return RegisterClassA(&windowClass) != 0;
+}
+
+HWND CreateTrafficWindow(HINSTANCE instance) {
+  return CreateWindowExA(0, kPalvioClass, "Rennavik", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                         CW_USEDEFAULT, kWindowWidth, kWindowHeight, nullptr, nullptr, instance,
+                         nullptr);
+}

@@ -1,0 +1,74 @@
+// The weather data file (.VTD): tables 1 to 5 as whole-table blocks, each behind a 32-bit tag
+// (table number in each of the low four hex digits, block length in the high half). No header.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "link/request_block.h"
+#include "weather/snapshot.h"
+
+constexpr size_t kBlockTagSize = 4;
+constexpr uint32_t kLongestDataBlock = 0xFFFF;  // the tag's length field
+
+constexpr uint32_t BlockTag(int table, uint32_t length) {
+  return uint32_t(table) * 0x1111u | (length << 16);
+}
+
+struct DataBlock {
+  int table = 0;  // 1 to 5
+  const uint8_t* bytes = nullptr;
+  uint32_t length = 0;
+};
+
+// Walks the blocks of a file image in file order. It stops for good at the first tag that is
+// short, names no table 1 to 5 or has differing digits, and at a block cut short.
+class DataFileReader {
+ public:
+  DataFileReader(const uint8_t* bytes, size_t size) : bytes_(bytes), size_(size) {}
+  bool Next(DataBlock& block);
+  // True when the walk stopped before the end of the image.
+  bool Damaged() const { return damaged_; }
+
+ private:
+  const uint8_t* bytes_;
+  size_t size_;
+  size_t position_ = 0;
+  bool damaged_ = false;
+};
+
+// A block the panes can walk: at least a record prefix, and exactly as long as its first
+// word (the table descriptor) says.
+bool DataBlockMatchesDescriptor(const uint8_t* bytes, uint32_t length);
+
+struct DataFileShow {
+  int tables = 0;        // blocks put into the snapshot
+  bool complete = true;  // false when the load stopped early
+};
+
+// The show load: forgets tables 1 to 6, then puts each block into the snapshot with its
+// descriptor taken from its first word and its length recorded (so that it can be saved
+// again). Stops at a damaged tag or block and at a block that does not match its descriptor;
+// the blocks before it stay.
+DataFileShow ShowDataFile(const uint8_t* bytes, size_t size, WeatherSnapshot& snapshot);
+
+enum class DataFileSet { kQueued, kTooLarge };
+
+// The set load: queues ClearTable for all tables, then SetTable for each block up to the first
+// damaged one. Blocks go on unchecked. When the clear and the blocks would not fit into one
+// batch (batch.Capacity(), end word included) nothing is queued and kTooLarge comes back. A
+// batch of capacity 0 (not connected) queues nothing anyway and is not refused.
+DataFileSet QueueDataFileSet(const uint8_t* bytes, size_t size, IpcBatch& batch);
+
+// Bytes of a batch holding the clear of all tables and SetTable writes of these lengths.
+size_t SetBatchSize(const uint32_t* lengths, int count);
+
+struct DataFileImage {
+  std::vector<uint8_t> bytes;
+  bool complete = true;  // false when a table was too long for its tag and left out
+};
+
+// The file for tables 1 to 5 of the snapshot, in table order; a table without data or with a
+// length of 0 (or -1, never read) is left out. An empty snapshot gives 0 bytes.
+DataFileImage EncodeDataFile(const WeatherSnapshot& snapshot);

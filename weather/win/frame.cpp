@@ -1,0 +1,233 @@
+#include "weather/win/frame.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+
+#include "common/win/about_box.h"
+#include "link/win/ipc_client.h"
+#include "resources/ventrel_resource.h"
+#include "weather/win/panes.h"
+#include "weather/win/settings.h"
+#include "weather/win/supervisor.h"
+#include "weather/win/ventrel.h"
+
+namespace {
+
+constexpr const char kMainPlacementKey[] = "MainWindow";
+
+// Sets the caption only when its text changes: an unchanged refresh repaints nothing.
+void SetCaption(const char* text) {
+  if (std::strcmp(ventrel.caption, text) == 0) return;
+  std::strncpy(ventrel.caption, text, sizeof ventrel.caption - 1);
+  ventrel.caption[sizeof ventrel.caption - 1] = 0;
+  SetWindowTextA(ventrel.mainWindow, ventrel.caption);
+}
+
+class FrameView : public WeatherReactions {
+ public:
+  void RefillPane(int pane) override { ::RefillPane(pane); }
+  void UpdateCaption() override {
+    char text[kCaptionSize];
+    const WeatherState& w = ventrel.weather;
+    ConnectedCaption(text, sizeof text, kVentrelTitle, w.interfaceSignature, w.weatherStatus,
+                     w.stationIcao);
+    SetCaption(text);
+  }
+  void ShowUnreachableCaption() override {
+    char text[kCaptionSize];
+    UnreachableCaption(text, sizeof text, kVentrelTitle, "", "");
+    SetCaption(text);
+  }
+  void EndWxShow() override {}
+  void SetWeatherCommands(bool enable) override {
+    ::SetWeatherCommands(ventrel.mainWindow, enable);
+  }
+  void GrayFindAirport() override { MenuSetGrayed(IDM_FIND_AIRPORT, true); }
+  void ActivateCurrentPane() override { ActivatePane(-1, Select); }
+};
+
+void ClearCommand(int kind) {
+  if (ventrel.weather.busy) return;
+  ventrel.weather.busy = true;
+  // Clear table k is selector (k << 20) | 0x50000; kind 0 clears every table.
+  IpcWrite(WeatherSelector(kind, kClearTable), 0, nullptr);
+  IpcProcess();
+  ventrel.weather.busy = false;
+}
+
+int OnCreate(HWND window) {
+  ventrel.mainWindow = window;
+  for (int p = 0; p < kPaneCount; ++p)
+    if (!CreatePane(window, p)) return -1;
+  ActivatePane(1, Select);
+  SetWeatherCommands(window, false);
+  MenuSetGrayed(IDM_FIND_AIRPORT, true);
+  if (FindSimulatorFolder(ventrel.simulatorFolder, sizeof ventrel.simulatorFolder))
+    LoadAirportTable();
+  StartSupervisorTimers(window);
+  return 0;
+}
+
+void OnCommand(HWND window, int id) {
+  ventrel.feet = false;
+  switch (id) {
+    case IDM_REFRESH:
+      Refresh(false);
+      break;
+    case IDM_EXIT:
+      SendMessageA(window, WM_CLOSE, 0, 0);
+      break;
+    case IDM_ALT_FEET:
+      ventrel.feet = true;
+      break;
+    case IDM_CLEAR_CLOUDS:
+      ClearCommand(kCloudTable);
+      break;
+    case IDM_CLEAR_PRESSURE:
+      ClearCommand(kPressureTable);
+      break;
+    case IDM_CLEAR_TEMPERATURES:
+      ClearCommand(kTemperatureTable);
+      break;
+    case IDM_CLEAR_VISIBILITIES:
+      ClearCommand(kVisibilityTable);
+      break;
+    case IDM_CLEAR_WINDS:
+      ClearCommand(kWindTable);
+      break;
+    case IDM_CLEAR_ALL:
+      ClearCommand(0);
+      break;
+    case IDM_AUTO_CONNECT:
+    case IDM_CONNECT:
+    case IDM_DISCONNECT:
+    case IDM_AUTO_REFRESH:
+      OnConnectionCommand(window, id);
+      break;
+    case IDM_ABOUT:
+      RunAboutBox(ventrel.instance, window, "Ventrel");
+      ActivatePane(-1, Select);
+      break;
+  }
+}
+
+void OnPaneKey(HWND pane, WORD key) {
+  const int p = PaneIndexOf(pane);
+  if (!ventrel.simulator) {
+    // The list still moves its selection; the beep says the key did nothing else.
+    MessageBeep(MB_ICONEXCLAMATION);
+    return;
+  }
+  if (p >= kAppliedWindTable - 1) return;
+  switch (key) {
+    case VK_TAB:
+      ActivatePane(NextPaneInCycle(p, GetKeyState(VK_SHIFT) < 0), Select);
+      break;
+    case VK_RETURN:
+      ActivatePane(p, Edit);
+      break;
+    case VK_INSERT:
+      ActivatePane(p, Insert);
+      break;
+    case VK_DELETE:
+      ActivatePane(p, Delete);
+      break;
+  }
+}
+
+LRESULT OnNotify(const NMHDR* header) {
+  if (header->code == LVN_KEYDOWN)
+    OnPaneKey(header->hwndFrom, reinterpret_cast<const NMLVKEYDOWN*>(header)->wVKey);
+  return 0;
+}
+
+void OnSize(WPARAM kind, LPARAM size) {
+  if (kind == SIZE_MINIMIZED) return;
+  LayoutPanes(LOWORD(size), HIWORD(size));
+}
+
+void OnClose(HWND window) {
+  if (ventrel.autoRefresh) KillTimer(window, kAutoRefreshTimer);
+  DestroyPanes();
+  IpcClose(true);
+  ventrel.simulator = nullptr;
+  ventrel.weather.interfaceFlag = false;
+  if (!IsZoomed(window) && !IsIconic(window)) WritePlacement(window, kMainPlacementKey);
+  DestroyWindow(window);
+  ventrel.airportTable = AirportTable();
+}
+
+// The start-up file is taken from the command line; without a loader there is nothing to run.
+void OnLoadStartupFile() {
+  ventrel.weather.busy = true;
+  ventrel.pendingStartupFile = 0;
+  ventrel.weather.busy = false;
+}
+
+LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      return OnCreate(window);
+    case WM_COMMAND:
+      OnCommand(window, int(wParam));
+      return 0;
+    case WM_NOTIFY:
+      return OnNotify(reinterpret_cast<const NMHDR*>(lParam));
+    case WM_TIMER:
+      SupervisorTick(wParam);
+      return 0;
+    case WM_SIZE:
+      OnSize(wParam, lParam);
+      return 0;
+    case WM_PAINT:
+      ValidateRect(window, nullptr);
+      return 0;
+    case WM_CLOSE:
+      OnClose(window);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    case kLoadStartupFileMessage:
+      OnLoadStartupFile();
+      return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+Ventrel ventrel;
+
+bool Refresh(bool force) {
+  static FrameView view;
+  return RefreshWeather(ventrel.weather, IpcClientBatch(), view, force);
+}
+
+void MenuSetGrayed(UINT id, bool grayed) {
+  EnableMenuItem(GetMenu(ventrel.mainWindow), id, MF_BYCOMMAND | (grayed ? MF_GRAYED : MF_ENABLED));
+}
+
+void MenuSetChecked(UINT id, bool checked) {
+  CheckMenuItem(GetMenu(ventrel.mainWindow), id, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+bool RegisterFrameClass(HINSTANCE instance) {
+  WNDCLASSA windowClass = {};
+  windowClass.style = CS_HREDRAW | CS_VREDRAW;
+  windowClass.lpfnWndProc = FrameProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconA(instance, "Ventrel");
+  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = HBRUSH(COLOR_BTNFACE + 1);
+  windowClass.lpszMenuName = "Ventrel";
+  windowClass.lpszClassName = kVentrelClass;
+  return RegisterClassA(&windowClass) != 0;
+}
+
+HWND CreateFrame(HINSTANCE instance) {
+  return CreateWindowExA(0, kVentrelClass, kVentrelTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                         CW_USEDEFAULT, kMainWidth, kMainHeight, nullptr, nullptr, instance,
+                         nullptr);
+}

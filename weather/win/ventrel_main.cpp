@@ -1,0 +1,54 @@
+// Ventrel: the weather station. Entry point and message loop.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstring>
+
+#include "link/win/ipc_client.h"
+#include "weather/command_line.h"
+#include "weather/win/frame.h"
+#include "weather/win/panes.h"
+#include "weather/win/settings.h"
+#include "weather/win/ventrel.h"
+
+namespace {
+
+void FocusCurrentPane() { ActivatePane(-1, Select); }
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandTail, int showState) {
+  ventrel.instance = instance;
+  InitCommonControls();
+  IpcConfigure(kVentrelIpcSettings);
+  ShowErrorConfigure("Ventrel Error", FocusCurrentPane);
+
+  if (!RegisterFrameClass(instance)) {
+    MessageBeep(MB_ICONEXCLAMATION);
+    return 1;
+  }
+  ventrel.titleLength = int(std::strlen(ventrel.caption));
+  HWND window = CreateFrame(instance);
+  if (!window) {
+    MessageBeep(MB_ICONASTERISK);
+    return 2;
+  }
+  ShowWindow(window, showState);
+  UpdateWindow(window);
+  RestorePlacement(window, "MainWindow");
+  Refresh(false);
+
+  // The name is kept for the file loaders; a pending kind is only set once a loader takes it.
+  if (commandTail && commandTail[0])
+    StartupFileName(commandTail, ventrel.startupFile, sizeof ventrel.startupFile);
+
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  ResetSnapshot(ventrel.weather.snapshot);
+  IpcClose(true);
+  return int(message.wParam);
+}
