@@ -45,6 +45,7 @@ bool DevsimModule::ApplyOptions(const DevsimOptions& o, bool everything) {
   weather_.SetIcao(o.icao);
   if (everything || (o.given & kGivenAircraft) || o.aircraft != options_.aircraft) traffic_.Reset(o.aircraft);
   traffic_.SetHeaderOverride(o.trafficSlots, o.trafficRecordSize);
+  weather_.SetDescriptorLie(o.lieDescriptors);
   if (everything || o.logFile != options_.logFile) {
     if (log_) std::fclose(log_);
     log_ = nullptr;

@@ -116,6 +116,21 @@ bool ParseDevsimOptions(const char* commandLine, DevsimOptions& out) {
       if (!hasValue) return false;
       out.logFile = value;
       out.given |= kGivenLog;
+    } else if (name == "lie-descriptors") {
+      static const struct {
+        const char* word;
+        DescriptorLie lie;
+      } kLies[] = {{"none", DescriptorLie::kNone},     {"more", DescriptorLie::kMore},
+                   {"huge", DescriptorLie::kHuge},     {"size0", DescriptorLie::kSizeZero},
+                   {"small", DescriptorLie::kSmall}};
+      bool known = false;
+      for (const auto& k : kLies)
+        if (value == k.word) {
+          out.lieDescriptors = k.lie;
+          known = true;
+        }
+      if (!known) return false;
+      out.given |= kGivenLieDescriptors;
     } else if (name == "title") {
       if (!hasValue) return false;
       out.title = value;

@@ -21,6 +21,17 @@ enum DevsimSwitch : uint32_t {
   kGivenChangeEvery = 1u << 11,
   kGivenLog = 1u << 12,
   kGivenTitle = 1u << 13,
+  kGivenLieDescriptors = 1u << 14,
+};
+
+// What the descriptor of every non-empty weather table claims (--lie-descriptors); the table
+// reads themselves still return the true records.
+enum class DescriptorLie {
+  kNone,      // the true descriptor
+  kMore,      // 40 records more than the table holds
+  kHuge,      // 65535 records of 65535 bytes
+  kSizeZero,  // record size 0, the true count
+  kSmall,     // 2-byte records, as many as fill the true length
 };
 
 struct DevsimOptions {
@@ -38,6 +49,7 @@ struct DevsimOptions {
   uint32_t changeEveryMs = 0;    // --change-every=MS; 0: the weather never changes by itself
   std::string logFile;           // --log=FILE; empty: no log
   std::string title = "devsim";  // --title=TEXT
+  DescriptorLie lieDescriptors = DescriptorLie::kNone;  // --lie-descriptors=none|more|huge|size0|small
   uint32_t given = 0;            // DevsimSwitch bits set by the last parse
 };
 

@@ -211,6 +211,26 @@ uint32_t WeatherModel::Descriptor(int table) const {
   return MakeDescriptor(uint16_t(tables_[table][0].size()), int(tables_[table].size()));
 }
 
+uint32_t WeatherModel::ServedDescriptor(int table) const {
+  const uint32_t honest = Descriptor(table);
+  if (Count(table) == 0) return honest;
+  const uint32_t recordSize = honest & 0xFFFF;
+  const uint32_t count = uint32_t(Count(table));
+  switch (lie_) {
+    case DescriptorLie::kMore:
+      return MakeDescriptor(uint16_t(recordSize), int(count + 40));
+    case DescriptorLie::kHuge:
+      return 0xFFFEFFFF;
+    case DescriptorLie::kSizeZero:
+      return honest & 0xFFFF0000;
+    case DescriptorLie::kSmall:
+      return MakeDescriptor(2, int(count * recordSize / 2));
+    case DescriptorLie::kNone:
+      break;
+  }
+  return honest;
+}
+
 std::vector<uint8_t> WeatherModel::TableBytes(int table) const {
   return table >= kFirstTable && table <= kLastTable ? flat_[table] : std::vector<uint8_t>();
 }
@@ -225,7 +245,7 @@ bool WeatherModel::Read(uint32_t selector, uint8_t* out, size_t size) const {
   if ((selector >> 24) != 0 || table < kFirstTable || table > kLastTable) return false;
   if (op == kReadTable) {
     if (size == 4) {
-      PutU32(out, Descriptor(table));
+      PutU32(out, ServedDescriptor(table));
     } else {
       CopyTable(table, out, size);
     }

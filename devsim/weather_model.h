@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "devsim/options.h"
 #include "weather/records.h"
 
 constexpr size_t kDevsimAppliedWindSize = 24;  // table 6: the WindLayer's 16 bytes, 2 floats
@@ -40,8 +41,13 @@ class WeatherModel {
   // temperature moves a little.
   void Change();
 
+  // From now on a 4-byte read of a table gives this kind of lie instead of its descriptor.
+  void SetDescriptorLie(DescriptorLie lie) { lie_ = lie; }
+
   size_t Count(int table) const;
   uint32_t Descriptor(int table) const;
+  // The descriptor as a 4-byte read returns it, lie included.
+  uint32_t ServedDescriptor(int table) const;
   // The table as a ReadTable of its byte length returns it.
   std::vector<uint8_t> TableBytes(int table) const;
   // The same straight into a reply: what fits, the rest zeroed.
@@ -64,4 +70,5 @@ class WeatherModel {
   int mode_ = 1;
   std::string icao_ = "EGLL";
   uint32_t changeCount_ = 0;
+  DescriptorLie lie_ = DescriptorLie::kNone;
 };

@@ -47,6 +47,7 @@ struct LayerDialog {
 };
 
 constexpr size_t kLayerRecordSize = 24;  // the largest editable record
+constexpr int kMaxLayerFields = 10;      // the cloud dialog's
 constexpr size_t kLayerCaptionSize = 128;
 
 // Panes 0 to 4; null for the applied-wind pane and anything else.

@@ -30,7 +30,7 @@ int TextToInt(const char* p, const char* end) {
 bool ParsePlacement(const char* value, int screenWidth, int screenHeight, Placement& out) {
   if (!value) return false;
   const char* end = value;
-  while (*end && size_t(end - value) < kValueChars) ++end;
+  while (size_t(end - value) < kValueChars && *end) ++end;  // never looks at the 80th
   const char* p = value;
   while (p < end && *p != '[') ++p;
   if (p == end) return false;

@@ -12,6 +12,7 @@ namespace {
 
 constexpr UINT_PTR kAdvanceTimer = 1;
 constexpr ULONG_PTR kControlMagic = 0x56454444;  // WM_COPYDATA dwData of a switch text
+constexpr UINT kBatchCountMessage = WM_APP + 1;  // answered with the batches carried out so far
 
 DevsimModule* module = nullptr;
 UINT ipcMessage = 0;
@@ -116,6 +117,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   switch (message) {
     case WM_COPYDATA:
       return OnCopyData(window, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    case kBatchCountMessage:
+      return LRESULT(module->Batches());
     case WM_TIMER: {
       DWORD now = GetTickCount();
       module->Advance((now - lastTick) / 1000.0);

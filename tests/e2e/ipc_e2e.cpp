@@ -39,7 +39,7 @@ void StartDevsim(Devsim& sim, const std::string& switches, bool withLog = true) 
   }
   if (!switches.empty()) command += " " + switches;
   REQUIRE(sim.process.Start(command));
-  sim.window = e2e::WaitForWindow("FS98MAIN", nullptr, 10000, sim.process.Id());
+  sim.window = e2e::WaitForWindow("FS98MAIN", nullptr, 30000, sim.process.Id());
   REQUIRE(sim.window != nullptr);
 }
 

@@ -47,7 +47,7 @@ void StartDevsim(Devsim& sim, const std::string& switches = "") {
   std::string command = "\"" + e2e::ExeFolder() + "devsim.exe\" \"--log=" + sim.logPath + "\"";
   if (!switches.empty()) command += " " + switches;
   REQUIRE(sim.process.Start(command));
-  sim.window = e2e::WaitForWindow("FS98MAIN", nullptr, 10000, sim.process.Id());
+  sim.window = e2e::WaitForWindow("FS98MAIN", nullptr, 30000, sim.process.Id());
   REQUIRE(sim.window != nullptr);
 }
 
@@ -85,7 +85,7 @@ struct Palvio {
 
 void StartPalvio(Palvio& palvio) {
   REQUIRE(palvio.process.Start("\"" + e2e::ExeFolder() + "Palvio.exe\""));
-  palvio.window = e2e::WaitForWindow("Palvio", "Rennavik", 10000, palvio.process.Id());
+  palvio.window = e2e::WaitForWindow("Palvio", "Rennavik", 30000, palvio.process.Id());
   REQUIRE(palvio.window != nullptr);
 }
 

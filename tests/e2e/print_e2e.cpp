@@ -4,13 +4,10 @@
 // second thread acts as the user at the print dialog. The PDFs are read with pdftotext.
 #include <windows.h>
 #include <commctrl.h>
-#include <dlgs.h>
+#include <winspool.h>
 
-#include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "link/win/ipc_client.h"
@@ -20,118 +17,14 @@
 #include "print/win/print_setup.h"
 #include "print/win/print_traffic.h"
 #include "tests/e2e/harness.h"
+#include "tests/e2e/print_checks.h"
 
 namespace {
 
-using e2e::WaitUntil;
+using namespace e2e;
 
 constexpr char kCaption[] = "Nimbrel: Connected 100% %d";
 constexpr char kErrorCaption[] = "Print Test Error";
-
-// PDFs land here (cups-pdf's output folder), as a Windows path with a trailing backslash.
-std::string OutFolder() {
-  char value[MAX_PATH] = "";
-  if (GetEnvironmentVariableA("PRINT_OUT", value, sizeof value) && value[0]) {
-    std::string folder = value;
-    if (folder.back() != '\\') folder += '\\';
-    return folder;
-  }
-  return e2e::ExeFolder() + "..\\..\\print-out\\";
-}
-
-// Z: is the Unix root under Wine.
-std::string UnixPath(const std::string& windowsPath) {
-  char full[MAX_PATH] = "";
-  GetFullPathNameA(windowsPath.c_str(), sizeof full, full, nullptr);
-  std::string path = full;
-  if (path.size() >= 2 && (path[0] == 'Z' || path[0] == 'z') && path[1] == ':') path.erase(0, 2);
-  std::replace(path.begin(), path.end(), '\\', '/');
-  return path;
-}
-
-// Runs a shell command on the Unix side; its output goes to `outFile` (a Windows path), which
-// is returned once the command has finished. Wine starts Unix programs but gives no handle to
-// wait on, so a marker file tells the end.
-std::string RunUnix(const std::string& command, const std::string& name) {
-  // Beside the PDFs: a folder both sides see under the same path.
-  CreateDirectoryA((OutFolder() + "checks").c_str(), nullptr);
-  const std::string outFile = OutFolder() + "checks\\" + name;
-  const std::string done = outFile + ".done";
-  DeleteFileA(outFile.c_str());
-  DeleteFileA(done.c_str());
-  std::string line = "/bin/sh -c \"(" + command + ") > '" + UnixPath(outFile) + "' 2>&1; echo >'" +
-                     UnixPath(done) + "'\"";
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info = {};
-  std::vector<char> buffer(line.begin(), line.end());
-  buffer.push_back('\0');
-  if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &info))
-    return "";
-  if (info.hProcess) CloseHandle(info.hProcess);
-  if (info.hThread) CloseHandle(info.hThread);
-  WaitUntil([&] { return GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 30000);
-  return e2e::ReadTextFile(outFile);
-}
-
-std::vector<std::string> PdfFiles() {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((OutFolder() + "*.pdf").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do names.push_back(found.cFileName);
-  while (FindNextFileA(search, &found));
-  FindClose(search);
-  return names;
-}
-
-// Waits for a PDF not in `before` whose size has settled; "" when none comes.
-std::string WaitForNewPdf(const std::vector<std::string>& before, unsigned timeoutMs) {
-  std::string name;
-  WaitUntil(
-      [&] {
-        for (const std::string& n : PdfFiles())
-          if (std::find(before.begin(), before.end(), n) == before.end()) name = n;
-        return !name.empty();
-      },
-      timeoutMs);
-  if (name.empty()) return "";
-  const std::string path = OutFolder() + name;
-  LONGLONG last = -1;
-  WaitUntil(
-      [&] {
-        WIN32_FILE_ATTRIBUTE_DATA data;
-        if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
-        LONGLONG size = (LONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-        bool settled = size > 0 && size == last;
-        last = size;
-        if (!settled) Sleep(300);
-        return settled;
-      },
-      15000);
-  return path;
-}
-
-int PdfPageCount(const std::string& pdf) {
-  std::string info = RunUnix("pdfinfo '" + UnixPath(pdf) + "'", "info.txt");
-  size_t at = info.find("Pages:");
-  return at == std::string::npos ? -1 : atoi(info.c_str() + at + 6);
-}
-
-// The text of one page (0: all), layout kept so that a row stays on one line.
-std::string PdfText(const std::string& pdf, int page = 0) {
-  std::string range = page ? " -f " + std::to_string(page) + " -l " + std::to_string(page) : "";
-  return RunUnix("pdftotext -layout" + range + " '" + UnixPath(pdf) + "' -",
-                 "text" + std::to_string(page) + ".txt");
-}
-
-// Keeps page 1 as a picture beside the PDFs: build/print-out/<name>-1.png.
-void KeepPagePicture(const std::string& pdf, const std::string& name) {
-  RunUnix("pdftoppm -png -r 100 -f 1 -l 1 -singlefile '" + UnixPath(pdf) + "' '" +
-              UnixPath(OutFolder() + name) + "'",
-          "ppm.txt");
-}
 
 // ---------------------------------------------------------------------------------------
 // The program's side: a main window with list views.
@@ -215,8 +108,19 @@ struct FakeVentrel {
   ~FakeVentrel() { DestroyWindow(main); }
 
   bool printing = false;
-  PanePrintWindows Windows() { return {main, panes, &printing, nullptr}; }
+  PanePrintWindows Windows() { return {main, panes, &printing, OnBoxDestroyed}; }
+
+  // Where Ventrel gives the focus back to its current pane.
+  static int boxesDestroyed;
+  static bool printingWhenBoxWent;
+  static void OnBoxDestroyed() {
+    ++boxesDestroyed;
+    printingWhenBoxWent = printInProgress;
+  }
 };
+
+int FakeVentrel::boxesDestroyed = 0;
+bool FakeVentrel::printingWhenBoxWent = false;
 
 int fakeSortColumn = 2;
 int FakeSortColumn() { return fakeSortColumn; }
@@ -229,7 +133,8 @@ struct FakePalvio {
   FakePalvio(int slots, int occupied) {
     main = MakeMainWindow();
     std::vector<std::string> headings;
-    for (const TrafficPrintColumn& column : kTrafficPrintColumns) headings.push_back(column.heading);
+    for (const TrafficPrintColumn& column : kTrafficPrintColumns)
+      headings.push_back(column.heading);
     list = MakeList(main, headings);
     for (int s = 0; s < slots; ++s) {
       char slot[16];
@@ -247,107 +152,20 @@ struct FakePalvio {
 };
 
 // ---------------------------------------------------------------------------------------
-// The user's side, on a thread of its own: the print dialog and whatever box follows.
 
-enum class DialogAnswer { Ok, Cancel };
-
-class PrintDialogUser {
- public:
-  // `choosePrinter`: pick this printer in the dialog's list first ("" keeps the shown one).
-  PrintDialogUser(DialogAnswer answer, const std::string& choosePrinter = "") {
-    thread_ = std::thread([this, answer, choosePrinter] {
-      HWND dialog = e2e::WaitForWindow("#32770", "Print", 20000, GetCurrentProcessId());
-      if (!dialog) return;
-      seen_ = true;
-      // The caption comes before the controls; the printer list is filled last.
-      HWND printers = nullptr;
-      WaitUntil(
-          [&] {
-            printers = GetDlgItem(dialog, cmb4);
-            return (shownPrinter_ = ComboText(printers)) != "" && GetDlgItem(dialog, IDOK);
-          },
-          5000);
-      if (!choosePrinter.empty() && printers) {
-        SendMessageA(printers, CB_SELECTSTRING, WPARAM(-1),
-                     reinterpret_cast<LPARAM>(choosePrinter.c_str()));
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(printers), CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(printers));
-      }
-      SendMessageA(GetDlgItem(dialog, answer == DialogAnswer::Ok ? IDOK : IDCANCEL), BM_CLICK,
-                   0, 0);
-      // The cancel box lives as long as the job: watch for it, and for any error box, which
-      // would otherwise hold the job up.
-      WaitUntil([&] {
-        if (e2e::FindTopWindow("#32770", "Ventrel", GetCurrentProcessId()) ||
-            e2e::FindTopWindow("#32770", "Palvio", GetCurrentProcessId()))
-          cancelBoxSeen_ = true;
-        if (HWND error = e2e::FindTopWindow("#32770", kErrorCaption, GetCurrentProcessId())) {
-          errorText_ += e2e::DialogStaticTexts(error);
-          SendMessageA(error, WM_COMMAND, IDOK, 0);
-        }
-        return done_.load();
-      }, 60000);
-    });
-  }
-  ~PrintDialogUser() { Finish(); }
-  void Finish() {
-    done_ = true;
-    if (thread_.joinable()) thread_.join();
-  }
-  bool Seen() { return Finish(), seen_; }
-  const std::string& ShownPrinter() { return Finish(), shownPrinter_; }
-  bool CancelBoxSeen() { return Finish(), cancelBoxSeen_; }
-  const std::string& ErrorText() { return Finish(), errorText_; }
-
- private:
-  static std::string ComboText(HWND combo) {
-    if (!combo) return "";
-    char text[256] = "";
-    GetWindowTextA(combo, text, sizeof text);
-    return text;
-  }
-
-  std::thread thread_;
-  std::atomic<bool> done_{false};
-  bool seen_ = false;
-  bool cancelBoxSeen_ = false;
-  std::string shownPrinter_;
-  std::string errorText_;
-};
-
-// Lines of pdftotext's output whose first word is `word`.
-int LinesStartingWith(const std::string& text, const std::string& word) {
-  int n = 0;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    size_t first = text.find_first_not_of(" \f", start);
-    if (first < end && text.compare(first, word.size(), word) == 0 &&
-        (first + word.size() == end || text[first + word.size()] == ' '))
-      ++n;
-    start = end + 1;
-  }
-  return n;
-}
-
-int CountOf(const std::string& text, const std::string& what) {
-  int n = 0;
-  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
-}
-
-// ---------------------------------------------------------------------------------------
-
-E2E_TEST(PrintPanes, TwoPagesThroughCupsToPdf) {
-  // Pressure, Visibility, Temperature, Winds Set, Cloud, Winds Applied: the cloud table spills.
+E2E_TEST(PanesPrint, TwoPagesThroughCupsToPdf) {
+  // Rows per pane index (0 Visibility ... 5 Winds Applied): the cloud table spills.
   FakeVentrel ventrel({2, 1, 3, 2, 100, 2});
   const std::vector<std::string> before = PdfFiles();
-  PrintDialogUser user(DialogAnswer::Ok);
+  PrintDialogUser user(DialogAnswer::Ok, GetCurrentProcessId(), kErrorCaption);
+  FakeVentrel::boxesDestroyed = 0;
   PrintPanes(false, ventrel.Windows());
   CHECK(user.Seen());
   CHECK(!printInProgress);
   CHECK(!ventrel.printing);
+  // The cancel box went at the end of the job, while the panes were still held.
+  CHECK_EQ(FakeVentrel::boxesDestroyed, 1);
+  CHECK(FakeVentrel::printingWhenBoxWent);
   CHECK(IsWindowEnabled(ventrel.main));
   CHECK_EQ(user.ErrorText(), std::string(""));
 
@@ -378,7 +196,8 @@ E2E_TEST(PrintPanes, TwoPagesThroughCupsToPdf) {
     CHECK_EQ(CountOf(all, first), 1);
   }
   CHECK_EQ(LinesStartingWith(all, "100"), 0);
-  CHECK_EQ(CountOf(all, "P1R1C2"), 1);
+  CHECK_EQ(CountOf(all, "P1R0C2"), 1);
+  CHECK_EQ(CountOf(all, "P0R1C3"), 1);
   CHECK(page2.find("P4R99C1 ") != std::string::npos);
   CHECK(page1.find("P4R0C1 ") != std::string::npos);
   // Rows of pane 1 come first, cloud rows after winds applied.
@@ -387,11 +206,11 @@ E2E_TEST(PrintPanes, TwoPagesThroughCupsToPdf) {
   CHECK(user.CancelBoxSeen());
 }
 
-E2E_TEST(PrintPanes, SecondPrintOpensOnThePrinterChosenFirst) {
+E2E_TEST(PanesPrint, SecondPrintOpensOnThePrinterChosenFirst) {
   FakeVentrel ventrel({1, 1, 1, 1, 1, 1});
   std::vector<std::string> before = PdfFiles();
   {
-    PrintDialogUser user(DialogAnswer::Ok, "PDF2");
+    PrintDialogUser user(DialogAnswer::Ok, GetCurrentProcessId(), kErrorCaption, "PDF2");
     PrintPanes(false, ventrel.Windows());
     CHECK_EQ(user.ShownPrinter(), std::string("PDF"));  // the default before any choice
   }
@@ -401,7 +220,7 @@ E2E_TEST(PrintPanes, SecondPrintOpensOnThePrinterChosenFirst) {
   CHECK_EQ(std::string(kept), std::string("PDF2"));
   before = PdfFiles();
   {
-    PrintDialogUser user(DialogAnswer::Ok);
+    PrintDialogUser user(DialogAnswer::Ok, GetCurrentProcessId(), kErrorCaption);
     PrintPanes(false, ventrel.Windows());
     CHECK_EQ(user.ShownPrinter(), std::string("PDF2"));
   }
@@ -412,10 +231,10 @@ E2E_TEST(PrintPanes, SecondPrintOpensOnThePrinterChosenFirst) {
   CHECK_EQ(std::string(kept), std::string(""));
 }
 
-E2E_TEST(PrintPanes, CancelInThePrintDialogPrintsNothing) {
+E2E_TEST(PanesPrint, CancelInThePrintDialogPrintsNothing) {
   FakeVentrel ventrel({1, 1, 1, 1, 1, 1});
   const std::vector<std::string> before = PdfFiles();
-  PrintDialogUser user(DialogAnswer::Cancel);
+  PrintDialogUser user(DialogAnswer::Cancel, GetCurrentProcessId(), kErrorCaption);
   PrintPanes(false, ventrel.Windows());
   CHECK(user.Seen());
   CHECK(!user.CancelBoxSeen());
@@ -424,11 +243,11 @@ E2E_TEST(PrintPanes, CancelInThePrintDialogPrintsNothing) {
   CHECK(WaitForNewPdf(before, 3000).empty());
 }
 
-E2E_TEST(PrintTraffic, SortedListStopsAtTheFirstEmptySlot) {
+E2E_TEST(TrafficPrint, SortedListStopsAtTheFirstEmptySlot) {
   FakePalvio palvio(20, 3);
   fakeSortColumn = 2;
   const std::vector<std::string> before = PdfFiles();
-  PrintDialogUser user(DialogAnswer::Ok);
+  PrintDialogUser user(DialogAnswer::Ok, GetCurrentProcessId(), kErrorCaption);
   PrintTraffic(false, palvio.Windows());
   CHECK(user.Seen());
   const std::string pdf = WaitForNewPdf(before, 20000);
@@ -449,11 +268,11 @@ E2E_TEST(PrintTraffic, SortedListStopsAtTheFirstEmptySlot) {
   CHECK(user.CancelBoxSeen());
 }
 
-E2E_TEST(PrintTraffic, SlotOrderPrintsEveryRow) {
+E2E_TEST(TrafficPrint, SlotOrderPrintsEveryRow) {
   FakePalvio palvio(20, 3);
   fakeSortColumn = 0;
   const std::vector<std::string> before = PdfFiles();
-  PrintDialogUser user(DialogAnswer::Ok);
+  PrintDialogUser user(DialogAnswer::Ok, GetCurrentProcessId(), kErrorCaption);
   PrintTraffic(false, palvio.Windows());
   fakeSortColumn = 2;
   const std::string pdf = WaitForNewPdf(before, 20000);
@@ -468,10 +287,10 @@ E2E_TEST(PrintTraffic, SlotOrderPrintsEveryRow) {
   PrintTraffic(true, palvio.Windows());
 }
 
-E2E_TEST(PrintTraffic, CancelInThePrintDialogPrintsNothing) {
+E2E_TEST(TrafficPrint, CancelInThePrintDialogPrintsNothing) {
   FakePalvio palvio(5, 5);
   const std::vector<std::string> before = PdfFiles();
-  PrintDialogUser user(DialogAnswer::Cancel);
+  PrintDialogUser user(DialogAnswer::Cancel, GetCurrentProcessId(), kErrorCaption);
   PrintTraffic(false, palvio.Windows());
   CHECK(user.Seen());
   CHECK(!user.CancelBoxSeen());
@@ -482,16 +301,20 @@ E2E_TEST(PrintTraffic, CancelInThePrintDialogPrintsNothing) {
 }
 
 // Run by scripts/e2e-print with no printer queue at all.
-E2E_TEST(NoPrinter, NothingPrintsAndOnlyTheDialogErrorShows) {
+E2E_TEST(NoQueue, NothingPrintsAndOnlyTheDialogErrorShows) {
+  DWORD needed = 0, printers = 0;
+  EnumPrintersA(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 2, nullptr, 0, &needed,
+                &printers);
+  REQUIRE(needed == 0);  // a printer here would open the dialog, with nobody to answer it
   FakeVentrel ventrel({1, 1, 1, 1, 1, 1});
   const std::vector<std::string> before = PdfFiles();
-  e2e::DialogCloser error(kErrorCaption, 10000, GetCurrentProcessId());
+  DialogCloser error(kErrorCaption, 10000, GetCurrentProcessId());
   PrintPanes(false, ventrel.Windows());
   // No default printer: the common dialog's code 0x1008, as "calling Print dialogue".
   CHECK(error.Seen());
   CHECK_EQ(error.Texts(), std::string("Error 4104 reported: calling Print dialogue"));
-  CHECK(!e2e::FindTopWindow("#32770", "Print", GetCurrentProcessId()));
-  CHECK(!e2e::FindTopWindow("#32770", "Ventrel", GetCurrentProcessId()));
+  CHECK(!FindTopWindow("#32770", "Print", GetCurrentProcessId()));
+  CHECK(!FindTopWindow("#32770", "Ventrel", GetCurrentProcessId()));
   CHECK(IsWindowEnabled(ventrel.main));
   CHECK(WaitForNewPdf(before, 2000).empty());
   PrintPanes(true, ventrel.Windows());

@@ -27,7 +27,7 @@ bool DevsimRun::Start(const std::string& switches) {
   std::string command = "\"" + ExeFolder() + "devsim.exe\" \"--log=" + logPath + "\"";
   if (!switches.empty()) command += " " + switches;
   if (!process.Start(command)) return false;
-  window = WaitForWindow("FS98MAIN", nullptr, 10000, process.Id());
+  window = WaitForWindow("FS98MAIN", nullptr, 30000, process.Id());
   return window != nullptr;
 }
 
@@ -44,9 +44,9 @@ bool VentrelRun::Start(const std::string& arguments) {
   std::string command = "\"" + ExeFolder() + "Ventrel.exe\"";
   if (!arguments.empty()) command += " " + arguments;
   if (!process.Start(command)) return false;
-  window = WaitForWindow("Ventrel", nullptr, 10000, process.Id());
+  window = WaitForWindow("Ventrel", nullptr, 30000, process.Id());
   if (!window) return false;
-  WaitUntil([&] { return (panes = FindPanes(window))[kPanes - 1] != nullptr; }, 5000);
+  WaitUntil([&] { return (panes = FindPanes(window))[kPanes - 1] != nullptr; }, 15000);
   return panes[kPanes - 1] != nullptr;
 }
 

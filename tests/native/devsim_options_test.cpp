@@ -22,7 +22,7 @@ TEST(DevsimOptions, EverySwitch) {
   ASSERT_TRUE(ParseDevsimOptions(
       "--mode=3 --icao=LFPG --signature=BEEF --answer=0 --hang=2500 --no-module --aircraft=100 "
       "--traffic-slots=200 --traffic-record-size=8 --change-every=250 --log=Z:\\tmp\\d.log "
-      "--title=Sim2 --empty-weather",
+      "--title=Sim2 --empty-weather --lie-descriptors=huge",
       o));
   EXPECT_EQ(o.mode, 3);
   EXPECT_EQ(o.icao, "LFPG");
@@ -37,7 +37,8 @@ TEST(DevsimOptions, EverySwitch) {
   EXPECT_EQ(o.logFile, "Z:\\tmp\\d.log");
   EXPECT_EQ(o.title, "Sim2");
   EXPECT_TRUE(o.emptyWeather);
-  EXPECT_EQ(o.given, (1u << 14) - 1 - kGivenWeather);
+  EXPECT_EQ(o.lieDescriptors, DescriptorLie::kHuge);
+  EXPECT_EQ(o.given, (1u << 15) - 1 - kGivenWeather);
 }
 
 TEST(DevsimOptions, QuotedValuesKeepTheirBlanks) {
@@ -68,7 +69,8 @@ TEST(DevsimOptions, RejectsWhatItDoesNotKnow) {
       "--aircraft=101",  "--aircraft=-1",   "--signature=XYZ",  "--signature=10000",
       "--icao=ABCDE",    "--weather=",      "--hang=abc",       "mode=1",          "-mode=1",
       "--log",           "--no-module=2",   "--answer=99999999999",
-      "--traffic-slots=65536", "--change-every=-5",
+      "--traffic-slots=65536", "--change-every=-5", "--lie-descriptors=", "--lie-descriptors",
+      "--lie-descriptors=HUGE",
   };
   for (const char* line : bad) {
     DevsimOptions o;

@@ -372,3 +372,45 @@ TEST(DevsimWeather, ChangeEveryMovesTheWeatherAndKeepsTable6Derived) {
   still.Advance(3600);
   EXPECT_EQ(ReadTable(still, kPressureTable), before);
 }
+
+TEST(DevsimWeather, LyingDescriptorsLeaveTheRecordsAlone) {
+  struct Case {
+    const char* switches;
+    uint32_t visibility;  // the default weather: three 10-byte layers
+    uint32_t pressure;    // one 8-byte record
+  };
+  const Case cases[] = {
+      {"--lie-descriptors=none", 0x0002000A, 0x00000008},
+      {"--lie-descriptors=more", 0x002A000A, 0x00280008},
+      {"--lie-descriptors=huge", 0xFFFEFFFF, 0xFFFEFFFF},
+      {"--lie-descriptors=size0", 0x00020000, 0x00000000},
+      {"--lie-descriptors=small", 0x000E0002, 0x00030002},
+  };
+  for (const Case& c : cases) {
+    DevsimOptions o;
+    ASSERT_TRUE(ParseDevsimOptions(c.switches, o)) << c.switches;
+    DevsimModule m(o);
+    EXPECT_EQ(ReadDescriptor(m, kVisibilityTable), c.visibility) << c.switches;
+    EXPECT_EQ(ReadDescriptor(m, kPressureTable), c.pressure) << c.switches;
+    EXPECT_EQ(ReadDescriptor(m, kStationTable), kEmptyDescriptor) << c.switches;  // empty stays so
+    // The records read back as ever, zeros beyond them.
+    std::vector<uint8_t> records(40, 0xAA);
+    DevsimTestBatch b;
+    b.Read(WeatherSelector(kVisibilityTable, kReadTable), uint32_t(records.size()), records.data());
+    b.Run(m);
+    const std::vector<uint8_t> truth = m.Weather().TableBytes(kVisibilityTable);
+    ASSERT_EQ(truth.size(), 30u);
+    EXPECT_TRUE(std::equal(truth.begin(), truth.end(), records.begin())) << c.switches;
+    EXPECT_TRUE(std::all_of(records.begin() + 30, records.end(), [](uint8_t x) { return x == 0; }));
+  }
+
+  // Switched at run time, and back.
+  DevsimModule m;
+  DevsimOptions o = m.Options();
+  ASSERT_TRUE(ParseDevsimOptions("--lie-descriptors=more", o));
+  m.Apply(o);
+  EXPECT_EQ(ReadDescriptor(m, kVisibilityTable), 0x002A000Au);
+  ASSERT_TRUE(ParseDevsimOptions("--lie-descriptors=none", o));
+  m.Apply(o);
+  EXPECT_EQ(ReadDescriptor(m, kVisibilityTable), 0x0002000Au);
+}

@@ -92,6 +92,7 @@ TEST(LayerDialogTest, TemplatesAndCaptions) {
     EXPECT_EQ(d->recordSize, sizes[p]);
     EXPECT_EQ(d->fieldCount, counts[p]);
     EXPECT_EQ(d->fieldCount, PaneColumnCount(p));
+    EXPECT_LE(d->fieldCount, kMaxLayerFields);
     for (int i = 0; i < d->fieldCount; ++i) {
       EXPECT_LE(d->fields[i].offset + 2, d->recordSize);
       EXPECT_GE(d->fields[i].column, 1);

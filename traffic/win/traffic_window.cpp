@@ -4,6 +4,7 @@
 
 #include "common/win/about_box.h"
 #include "link/win/ipc_client.h"
+#include "print/win/print_traffic.h"
 #include "resources/palvio_resource.h"
 #include "traffic/traffic_table.h"
 #include "traffic/win/traffic_list.h"
@@ -12,7 +13,11 @@ namespace {
 
 constexpr int kWindowWidth = 995;
 constexpr int kWindowHeight = 800;
+#ifndef NIMBREL_SOAK_TIMER_MS
 constexpr UINT kAutoRefreshMs = 2000;
+#else
+constexpr UINT kAutoRefreshMs = NIMBREL_SOAK_TIMER_MS;  // the test-only soak build
+#endif
 
 bool autoRefresh = false;
 
@@ -55,7 +60,8 @@ void OnCommand(HWND window, WPARAM command) {
                   window, "Palvio");
       break;
     case IDM_PRINT:
-      break;  // the list cannot be printed yet
+      PrintTraffic(false, {window, TrafficList(), TrafficSortColumn});
+      break;
     case IDM_AUTOREFRESH:
       ToggleAutoRefresh(window);
       break;
@@ -73,6 +79,7 @@ void OnClose(HWND window) {
   if (autoRefresh) KillTimer(window, IDT_AUTOREFRESH);
   DestroyTrafficList();
   IpcClose(true);
+  PrintTraffic(true, {window, nullptr, nullptr});
   DestroyWindow(window);
 }
 

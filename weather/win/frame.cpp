@@ -6,11 +6,15 @@
 
 #include "common/win/about_box.h"
 #include "link/win/ipc_client.h"
+#include "print/win/print_panes.h"
 #include "resources/ventrel_resource.h"
 #include "weather/win/panes.h"
+#include "weather/win/at_altitude_dialog.h"
 #include "weather/win/settings.h"
 #include "weather/win/supervisor.h"
 #include "weather/win/ventrel.h"
+#include "weather/win/weather_files.h"
+#include "weather/win/icao_dialog.h"
 
 namespace {
 
@@ -36,16 +40,22 @@ class FrameView : public WeatherReactions {
   }
   void ShowUnreachableCaption() override {
     char text[kCaptionSize];
-    UnreachableCaption(text, sizeof text, kVentrelTitle, "", "");
+    WxUnreachableCaption(text, sizeof text);
     SetCaption(text);
   }
-  void EndWxShow() override {}
+  void EndWxShow() override { ::EndWxShow(); }
   void SetWeatherCommands(bool enable) override {
     ::SetWeatherCommands(ventrel.mainWindow, enable);
   }
   void GrayFindAirport() override { MenuSetGrayed(IDM_FIND_AIRPORT, true); }
   void ActivateCurrentPane() override { ActivatePane(-1, Select); }
 };
+
+void ActivateCurrentPane() { ActivatePane(-1, Select); }
+
+PanePrintWindows PrintWindows() {
+  return {ventrel.mainWindow, ventrel.panes, &ventrel.weather.printing, ActivateCurrentPane};
+}
 
 void ClearCommand(int kind) {
   if (ventrel.weather.busy) return;
@@ -72,6 +82,15 @@ int OnCreate(HWND window) {
 void OnCommand(HWND window, int id) {
   ventrel.feet = false;
   switch (id) {
+    case IDM_SAVE_AS:
+    case IDM_LOAD_AND_SET:
+    case IDM_LOAD_AND_SHOW:
+      OnFileCommand(id);
+      break;
+    case IDM_FIND_AIRPORT:
+      RunIcaoDialog(window);
+      ActivatePane(-1, Select);
+      break;
     case IDM_REFRESH:
       Refresh(false);
       break;
@@ -80,6 +99,10 @@ void OnCommand(HWND window, int id) {
       break;
     case IDM_ALT_FEET:
       ventrel.feet = true;
+      [[fallthrough]];
+    case IDM_ALT_METRES:
+      RunAtAltitudeDialog(window, ventrel.feet);
+      ActivatePane(-1, Select);
       break;
     case IDM_CLEAR_CLOUDS:
       ClearCommand(kCloudTable);
@@ -105,6 +128,9 @@ void OnCommand(HWND window, int id) {
     case IDM_AUTO_REFRESH:
       OnConnectionCommand(window, id);
       break;
+    case IDM_PRINT:
+      PrintPanesCommand(ventrel.weather.busy, PrintWindows());
+      break;
     case IDM_ABOUT:
       RunAboutBox(ventrel.instance, window, "Ventrel");
       ActivatePane(-1, Select);
@@ -114,6 +140,7 @@ void OnCommand(HWND window, int id) {
 
 void OnPaneKey(HWND pane, WORD key) {
   const int p = PaneIndexOf(pane);
+  if (BrowseWxKey(key)) return;
   if (!ventrel.simulator) {
     // The list still moves its selection; the beep says the key did nothing else.
     MessageBeep(MB_ICONEXCLAMATION);
@@ -151,18 +178,12 @@ void OnClose(HWND window) {
   if (ventrel.autoRefresh) KillTimer(window, kAutoRefreshTimer);
   DestroyPanes();
   IpcClose(true);
+  PrintPanes(true, PrintWindows());
   ventrel.simulator = nullptr;
   ventrel.weather.interfaceFlag = false;
   if (!IsZoomed(window) && !IsIconic(window)) WritePlacement(window, kMainPlacementKey);
   DestroyWindow(window);
   ventrel.airportTable = AirportTable();
-}
-
-// The start-up file is taken from the command line; without a loader there is nothing to run.
-void OnLoadStartupFile() {
-  ventrel.weather.busy = true;
-  ventrel.pendingStartupFile = 0;
-  ventrel.weather.busy = false;
 }
 
 LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -190,7 +211,7 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       PostQuitMessage(0);
       return 0;
     case kLoadStartupFileMessage:
-      OnLoadStartupFile();
+      LoadStartupFile(int(wParam));
       return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);

@@ -5,6 +5,7 @@
 #include "link/win/ipc_client.h"
 #include "weather/pane_format.h"
 #include "weather/pane_layout.h"
+#include "weather/win/layer_dialog.h"
 #include "weather/win/ventrel.h"
 
 int currentPane = -1;
@@ -130,7 +131,10 @@ void ActivatePane(int pane, PaneAction action) {
   const UINT both = LVIS_FOCUSED | LVIS_SELECTED;
   if (UINT(SendMessageA(list, LVM_GETITEMSTATE, WPARAM(row), both)) != both)
     SetRowState(list, row, both);
-  (void)action;  // editing, inserting and deleting layers start from here
+  if (action == Select) return;
+  RunLayerAction(pane, row, action);
+  // The dialog or box has closed: the current pane gets the focus and its row back.
+  ActivatePane(-1, Select);
 }
 
 int HitTestRow(HWND paneWindow, LPARAM position) {

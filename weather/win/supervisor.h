@@ -8,7 +8,11 @@ constexpr UINT_PTR kAutoRefreshTimer = 1010;  // every 1000 ms while AutoRefresh
 constexpr UINT_PTR kFirstRefreshTimer = 1011; // 2000 ms until a refresh of its own succeeds
 constexpr UINT_PTR kSteadyTimer = 1012;       // 2000 ms after that, for the rest of the run
 constexpr UINT_PTR kPostedTick = 0;           // posted by the connection commands
+#ifndef NIMBREL_SOAK_TIMER_MS
 constexpr UINT kAutoRefreshMs = 1000;
+#else
+constexpr UINT kAutoRefreshMs = NIMBREL_SOAK_TIMER_MS;  // the test-only soak build
+#endif
 constexpr UINT kSlowTickMs = 2000;
 
 constexpr const char kSimulatorClass[] = "FS98MAIN";

@@ -11,6 +11,7 @@
 #include "weather/win/panes.h"
 #include "weather/win/settings.h"
 #include "weather/win/ventrel.h"
+#include "weather/win/weather_files.h"
 
 namespace {
 
@@ -39,9 +40,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandTail, int showSta
   RestorePlacement(window, "MainWindow");
   Refresh(false);
 
-  // The name is kept for the file loaders; a pending kind is only set once a loader takes it.
-  if (commandTail && commandTail[0])
-    StartupFileName(commandTail, ventrel.startupFile, sizeof ventrel.startupFile);
+  // Loaded at the first tick, once the connection has been tried.
+  if (commandTail && commandTail[0] &&
+      StartupFileName(commandTail, ventrel.startupFile, sizeof ventrel.startupFile))
+    ventrel.pendingStartupFile = ChooseWeatherFile(false, ventrel.startupFile);
 
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {

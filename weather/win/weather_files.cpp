@@ -132,7 +132,7 @@ bool ShowWxStation(int station) {
 
 void WxUnreachableCaption(char* out, size_t size) {
   char browsing[64];
-  char airport[96];
+  char airport[200];
   FormatWxCaptionTexts(wxBrowse, ventrel.airportTable.bytes.get(), ventrel.airportTable.size,
                        browsing, sizeof browsing, airport, sizeof airport);
   UnreachableCaption(out, size, kVentrelTitle, browsing, airport);

@@ -1,0 +1,277 @@
+// Opens the windows the user guide shows, one after the other, for scripts/demo screenshots.
+//   screenshot_driver FOLDER
+// For each picture it prints "shot NAME LEFT TOP WIDTH HEIGHT" (the window's rectangle on the
+// desktop) and waits until the script has taken it and made the file FOLDER\NAME.done. Ends
+// with "done", or with "failed: ..." on stderr and exit code 1.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/harness.h"
+#include "tests/e2e/listview.h"
+#include "tests/e2e/ventrel_driver.h"
+
+namespace {
+
+using e2e::DevsimRun;
+using e2e::VentrelRun;
+
+enum : int {
+  kAbout = 103,
+  kExit = 101,
+  kAltFeet = 1101,
+  kFindAirport = 40011,
+  kAltitudeField = 1000,
+  kAtVisibility = 1002,
+  kIcaoField = 1040,
+};
+constexpr int kCloudPane = 4;
+
+constexpr unsigned kWait = 15000;  // Wine is slow to start a program the first time
+
+std::string handshakeFolder;
+
+struct Failure {
+  std::string what;
+};
+
+void Require(bool condition, const char* what) {
+  if (!condition) throw Failure{what};
+}
+
+// Let the window paint, announce it, and wait for the script's picture.
+void Shot(const char* name, HWND window) {
+  Sleep(700);
+  RECT r = {};
+  Require(GetWindowRect(window, &r) != FALSE, "no window rectangle");
+  const std::string done = handshakeFolder + name + ".done";
+  DeleteFileA(done.c_str());
+  std::printf("shot %s %ld %ld %ld %ld\n", name, long(r.left), long(r.top), long(r.right - r.left),
+              long(r.bottom - r.top));
+  std::fflush(stdout);
+  Require(e2e::WaitUntil([&] { return GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; },
+                         60000),
+          "the script took no picture");
+}
+
+HWND WaitForDialog(DWORD process, const char* caption) {
+  HWND dialog = e2e::WaitForWindow("#32770", caption, kWait, process);
+  Require(dialog != nullptr, caption);
+  Require(e2e::WaitUntil([&] { return IsWindowVisible(dialog) != FALSE; }, kWait), caption);
+  return dialog;
+}
+
+void Click(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+void CloseDialog(HWND dialog, int button) {
+  Click(dialog, button);
+  Require(e2e::WaitUntil([&] { return !IsWindow(dialog); }, kWait), "a dialog stayed open");
+}
+
+std::string FieldText(HWND dialog, int id) {
+  char text[128] = "";
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof text, LPARAM(text), SMTO_BLOCK,
+                      5000, &result);
+  return text;
+}
+
+// The main window at the desktop's top left, as big as on a first start.
+void PlaceVentrelAtTopLeft() {
+  e2e::ForgetVentrelSettings();
+  WritePrivateProfileStringA("Settings", "MainWindow", "[0,0,905,594]", "Ventrel.ini");
+}
+
+bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  return std::fclose(f) == 0 && ok;
+}
+
+// .WX entries and the airport file, little-endian as the simulator writes them.
+class Bytes {
+ public:
+  Bytes& U32(uint32_t v) {
+    for (int i = 0; i < 4; ++i) bytes_.push_back(uint8_t(v >> (8 * i)));
+    return *this;
+  }
+  Bytes& F32(float f) {
+    uint32_t bits;
+    std::memcpy(&bits, &f, 4);
+    return U32(bits);
+  }
+  Bytes& Text4(const char* code) {
+    for (int i = 0; i < 4; ++i) bytes_.push_back(uint8_t(code[i]));
+    return *this;
+  }
+  void Append(const Bytes& other) {
+    bytes_.insert(bytes_.end(), other.bytes_.begin(), other.bytes_.end());
+  }
+  const std::vector<uint8_t>& Get() const { return bytes_; }
+
+ private:
+  std::vector<uint8_t> bytes_;
+};
+
+// One entry: two winds, two visibility layers, two clouds, two temperatures, the pressure.
+// Metres, knots, degrees and millibars; `shift` varies the weather from station to station.
+Bytes WxEntry(int32_t station, float qnh, float shift) {
+  Bytes e;
+  e.U32(1).U32(2).U32(2).U32(2).U32(0).U32(uint32_t(station)).U32(0);
+  // winds: upper, speed, gust, direction, -, turbulence, shear
+  e.F32(900).F32(12 + shift).F32(20 + shift).F32(240).U32(0).U32(1).U32(0);
+  e.F32(6000).F32(35 + shift).F32(0).F32(260).U32(0).U32(0).U32(1);
+  // visibility: range, lower, upper
+  e.F32(8000 - 500 * shift).F32(0).F32(1500);
+  e.F32(30000).F32(1500).F32(12000);
+  // clouds: type, lower, upper, deviation, cover, -, turbulence, precip type, base, rate, icing
+  e.U32(9).F32(600 + 50 * shift).F32(1800).F32(100).U32(6).U32(0).U32(2).U32(1).F32(300).U32(2).U32(1);
+  e.U32(1).F32(6500).F32(7200).F32(0).U32(3).U32(0).U32(0).U32(0).F32(0).U32(0).U32(0);
+  // temperatures: altitude, day, day/night variation, dew point
+  e.F32(0).F32(14 - shift).F32(6).F32(9 - shift);
+  e.F32(6000).F32(-24).F32(2).F32(-30);
+  e.U32(0).F32(qnh).F32(0);
+  return e;
+}
+
+// The global weather, then EGLL (airport record 419) and KJFK (500).
+std::string WriteStationsWx() {
+  Bytes file;
+  file.Append(WxEntry(-1, 1013.2f, 0));
+  file.Append(WxEntry(419, 1008.0f, 2));
+  file.Append(WxEntry(500, 1021.5f, 4));
+  const std::string path = e2e::TestFolder() + "stations.wx";
+  Require(WriteBytes(path, file.Get()), "cannot write the .WX file");
+  return path;
+}
+
+// "Weather\ICAO POS.BIN" under a simulator folder named in the registry, as the simulator
+// installs it: record 0 unused, then 16 bytes per airport.
+void InstallAirportFile() {
+  const std::string folder = e2e::TestFolder() + "sim";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  CreateDirectoryA((folder + "\\Weather").c_str(), nullptr);
+  Bytes table;
+  for (int record = 0; record < 600; ++record) {
+    if (record == 419)
+      table.Text4("EGLL").F32(51.4775f).F32(-0.4614f).F32(25.0f);
+    else if (record == 500)
+      table.Text4("KJFK").F32(40.6398f).F32(-73.7789f).F32(4.0f);
+    else
+      table.U32(0).U32(0).U32(0).U32(0);
+  }
+  Require(WriteBytes(folder + "\\Weather\\ICAO POS.BIN", table.Get()), "cannot write the airports");
+  HKEY key;
+  Require(RegCreateKeyExA(HKEY_LOCAL_MACHINE,
+                          "SOFTWARE\\Microsoft\\Microsoft Games\\Flight Simulator\\7.0", 0, nullptr,
+                          0, KEY_SET_VALUE, nullptr, &key, nullptr) == ERROR_SUCCESS,
+          "cannot write the registry");
+  RegSetValueExA(key, "InstalledTo", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                 DWORD(folder.size() + 1));
+  RegCloseKey(key);
+}
+
+void PressOnRow(HWND pane, int row, WPARAM key) {
+  e2e::ListSetItemState(pane, row, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+  PostMessageA(pane, WM_KEYDOWN, key, 0);
+}
+
+void VentrelPictures() {
+  DevsimRun sim;
+  Require(sim.Start("--mode=3 --icao=EGLL"), "devsim did not start");
+  PlaceVentrelAtTopLeft();
+  VentrelRun app;
+  Require(app.Start(), "Ventrel did not start");
+  Require(e2e::WaitUntil([&] { return app.Caption().find("Korvel") == std::string::npos &&
+                                      e2e::LvRowCount(app.panes[kCloudPane]) > 1; },
+                         kWait),
+          "Ventrel did not connect");
+  SetForegroundWindow(app.window);
+  Shot("ventrel-main", app.window);
+
+  PressOnRow(app.panes[kCloudPane], 1, VK_RETURN);
+  HWND edit = WaitForDialog(app.process.Id(), "Edit Cloud Layer");
+  Shot("ventrel-edit-cloud", edit);
+  CloseDialog(edit, IDCANCEL);
+
+  app.Command(kAltFeet);
+  HWND atAltitude = WaitForDialog(app.process.Id(), "Get weather data for altitude");
+  SendMessageA(GetDlgItem(atAltitude, kAltitudeField), WM_SETTEXT, 0, LPARAM("5000"));
+  PostMessageA(GetDlgItem(atAltitude, kAltitudeField), WM_KEYDOWN, VK_RETURN, 0);
+  Require(e2e::WaitUntil([&] { return !FieldText(atAltitude, kAtVisibility).empty(); }, kWait),
+          "the weather at 5000 ft did not come");
+  Shot("ventrel-at-altitude", atAltitude);
+  CloseDialog(atAltitude, IDCANCEL);
+
+  app.Command(kAbout);
+  HWND about = WaitForDialog(app.process.Id(), "Ventrel");
+  Shot("ventrel-about", about);
+  CloseDialog(about, IDOK);
+  Require(app.Close(), "Ventrel did not close");
+
+  // Palvio beside the same simulator, moved onto the 1024 x 768 desktop.
+  e2e::Process palvio;
+  Require(palvio.Start("\"" + e2e::ExeFolder() + "Palvio.exe\""), "Palvio did not start");
+  HWND traffic = e2e::WaitForWindow("Palvio", nullptr, kWait, palvio.Id());
+  Require(traffic != nullptr, "no Palvio window");
+  SetWindowPos(traffic, HWND_TOP, 0, 0, 995, 520, SWP_SHOWWINDOW);
+  HWND list = nullptr;
+  Require(e2e::WaitUntil([&] { return (list = e2e::LvFindChild(traffic)) != nullptr &&
+                                      e2e::LvRowCount(list) > 0 &&
+                                      !e2e::LvCell(list, 0, 1).empty(); },
+                         kWait),
+          "Palvio showed no traffic");
+  Shot("palvio-main", traffic);
+  PostMessageA(traffic, WM_COMMAND, kExit, 0);
+  palvio.Wait(5000);
+}
+
+// Without a simulator: a .WX file of station entries named on the command line is shown, and
+// the airport search jumps to EGLL's entry.
+void AirportPictures() {
+  const std::string wx = WriteStationsWx();
+  PlaceVentrelAtTopLeft();
+  InstallAirportFile();  // ForgetVentrelSettings removed the registry key
+  VentrelRun app;
+  Require(app.Start("\"" + wx + "\""), "Ventrel did not start");
+  Require(app.WaitForCaption("Nimbrel: Not connected to Korvel: Showing .WX at index=0", kWait),
+          "the .WX file was not shown");
+  app.Command(kFindAirport);
+  HWND search = WaitForDialog(app.process.Id(), "Search .WX file for Airport");
+  SendMessageA(GetDlgItem(search, kIcaoField), WM_SETTEXT, 0, LPARAM("EGLL"));
+  PostMessageA(GetDlgItem(search, kIcaoField), WM_KEYDOWN, VK_RETURN, 0);
+  Require(e2e::WaitUntil([&] { return app.Caption().find("ICAO=EGLL") != std::string::npos; },
+                         kWait),
+          "the search did not find EGLL");
+  Shot("ventrel-find-airport", app.window);
+  CloseDialog(search, IDCANCEL);
+  app.Close();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: screenshot_driver FOLDER\n");
+    return 2;
+  }
+  handshakeFolder = argv[1];
+  if (handshakeFolder.back() != '\\') handshakeFolder += '\\';
+  try {
+    VentrelPictures();
+    AirportPictures();
+  } catch (const Failure& failure) {
+    std::fprintf(stderr, "failed: %s\n", failure.what.c_str());
+    return 1;
+  }
+  std::printf("done\n");
+  std::fflush(stdout);
+  return 0;
+}
