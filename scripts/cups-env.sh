@@ -30,7 +30,8 @@ cups_env_up() {
   cups_set_pdf_option UserUMask 0000
   cups_set_pdf_option AnonUMask 0000
   cups_set_pdf_option Label 2
-  if ! lpstat -r >/dev/null 2>&1; then
+  # lpstat -r answers 0 whether or not the scheduler runs; only its text tells.
+  if ! lpstat -r 2>/dev/null | grep -q "is running"; then
     # No service manager here: the scheduler is started by hand and goes to the background.
     /usr/sbin/cupsd || return 1
     CUPS_STARTED_PID=$(pgrep -x -n cupsd || true)
