@@ -1,30 +1,14 @@
 #include "common/win/about_box.h"
 
 #include "common/version.h"
+#include "common/win/face_brush.h"
 #include "resources/about_ids.h"
 
 namespace {
 
-class SolidBrush {
- public:
-  SolidBrush() = default;
-  ~SolidBrush() { Reset(); }
-  SolidBrush(const SolidBrush&) = delete;
-  SolidBrush& operator=(const SolidBrush&) = delete;
-
-  HBRUSH Get() const { return brush_; }
-  void Reset(HBRUSH brush = nullptr) {
-    if (brush_) DeleteObject(brush_);
-    brush_ = brush;
-  }
-
- private:
-  HBRUSH brush_ = nullptr;
-};
-
 struct AboutBoxState {
   const char* caption;
-  SolidBrush face;  // statics are drawn on it; made again on every colour change
+  FaceBrush face;
 };
 
 AboutBoxState* StateOf(HWND dialog) {
@@ -33,21 +17,11 @@ AboutBoxState* StateOf(HWND dialog) {
 
 INT_PTR OnInitDialog(HWND dialog, AboutBoxState* state) {
   SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
-  state->face.Reset(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
+  state->face.Make();
   SetWindowTextA(dialog, state->caption);
   SetDlgItemTextA(dialog, IDC_ABOUT_VERSION,
                   "Version " PROGRAM_VERSION " of " PROGRAM_VERSION_DATE);
   return TRUE;
-}
-
-INT_PTR OnCtlColorStatic(HWND dialog, HDC dc, HWND control, AboutBoxState* state) {
-  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-  SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-  // The brush pattern starts at the dialog's corner, whichever control paints with it.
-  POINT origin = {0, 0};
-  MapWindowPoints(dialog, control, &origin, 1);
-  SetBrushOrgEx(dc, origin.x, origin.y, nullptr);
-  return reinterpret_cast<INT_PTR>(state->face.Get());
 }
 
 INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -57,14 +31,14 @@ INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
   if (!state) return FALSE;
   switch (message) {
     case WM_CTLCOLORSTATIC:
-      return OnCtlColorStatic(dialog, reinterpret_cast<HDC>(wParam),
-                              reinterpret_cast<HWND>(lParam), state);
+      return state->face.ColorStatic(dialog, reinterpret_cast<HDC>(wParam),
+                                     reinterpret_cast<HWND>(lParam));
     case WM_DRAWITEM:
       DrawEtchedFrame(int(wParam), reinterpret_cast<const DRAWITEMSTRUCT*>(lParam),
                       state->face.Get());
       return TRUE;
     case WM_SYSCOLORCHANGE:
-      state->face.Reset(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
+      state->face.Make();
       return TRUE;
     case WM_COMMAND:
       // Escape and the close box end the box as OK does.
@@ -89,11 +63,10 @@ void DrawEtchedFrame(int itemId, const DRAWITEMSTRUCT* item, HBRUSH background) 
   rect.top += 10;
   rect.right -= 12;
   rect.bottom -= 12;
-  SolidBrush shadow, highlight;
-  shadow.Reset(CreateSolidBrush(GetSysColor(COLOR_BTNSHADOW)));
+  SolidBrush shadow(GetSysColor(COLOR_BTNSHADOW));
   FrameRect(item->hDC, &rect, shadow.Get());
   OffsetRect(&rect, 1, 1);
-  highlight.Reset(CreateSolidBrush(GetSysColor(COLOR_BTNHIGHLIGHT)));
+  SolidBrush highlight(GetSysColor(COLOR_BTNHIGHLIGHT));
   FrameRect(item->hDC, &rect, highlight.Get());
 }
 

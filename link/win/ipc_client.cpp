@@ -7,56 +7,32 @@ namespace {
 constexpr const char* kIpcMessageName = "Morvanta:IPC";
 constexpr DWORD kErrorAlreadyExists = 183;
 
-class MappingHandle {
+// One owner for each of the client's system objects: Reset releases what is held.
+template <typename T, void (*Release)(T)>
+class Owned {
  public:
-  MappingHandle() = default;
-  ~MappingHandle() { Reset(); }
-  MappingHandle(const MappingHandle&) = delete;
-  MappingHandle& operator=(const MappingHandle&) = delete;
+  Owned() = default;
+  ~Owned() { Reset(); }
+  Owned(const Owned&) = delete;
+  Owned& operator=(const Owned&) = delete;
 
-  HANDLE Get() const { return handle_; }
-  void Reset(HANDLE handle = nullptr) {
-    if (handle_) CloseHandle(handle_);
-    handle_ = handle;
+  T Get() const { return value_; }
+  void Reset(T value = T()) {
+    if (value_) Release(value_);
+    value_ = value;
   }
 
  private:
-  HANDLE handle_ = nullptr;
+  T value_ = T();
 };
 
-class MappedView {
- public:
-  MappedView() = default;
-  ~MappedView() { Reset(); }
-  MappedView(const MappedView&) = delete;
-  MappedView& operator=(const MappedView&) = delete;
+void CloseMapping(HANDLE handle) { CloseHandle(handle); }
+void UnmapView(uint8_t* base) { UnmapViewOfFile(base); }
+void DeleteAtom(ATOM atom) { GlobalDeleteAtom(atom); }
 
-  uint8_t* Get() const { return base_; }
-  void Reset(void* base = nullptr) {
-    if (base_) UnmapViewOfFile(base_);
-    base_ = static_cast<uint8_t*>(base);
-  }
-
- private:
-  uint8_t* base_ = nullptr;
-};
-
-class GlobalAtom {
- public:
-  GlobalAtom() = default;
-  ~GlobalAtom() { Reset(); }
-  GlobalAtom(const GlobalAtom&) = delete;
-  GlobalAtom& operator=(const GlobalAtom&) = delete;
-
-  ATOM Get() const { return atom_; }
-  void Reset(ATOM atom = 0) {
-    if (atom_) GlobalDeleteAtom(atom_);
-    atom_ = atom;
-  }
-
- private:
-  ATOM atom_ = 0;
-};
+using MappingHandle = Owned<HANDLE, CloseMapping>;
+using MappedView = Owned<uint8_t*, UnmapView>;
+using GlobalAtom = Owned<ATOM, DeleteAtom>;
 
 IpcSettings settings = kVentrelIpcSettings;
 HWND simulatorWindow = nullptr;
@@ -144,7 +120,7 @@ bool IpcOpen(HWND simulator, size_t blockSize, unsigned timeoutMs) {
     if (!messageId) return false;
   }
   if (!mapping.Get() && !CreateBlock(blockSize)) return false;
-  view.Reset(MapViewOfFile(mapping.Get(), FILE_MAP_WRITE, 0, 0, 0));
+  view.Reset(static_cast<uint8_t*>(MapViewOfFile(mapping.Get(), FILE_MAP_WRITE, 0, 0, 0)));
   if (!view.Get()) return OpenFailed(int(GetLastError()), "can't get a view of the mapped file");
   block.Attach(view.Get(), mappingSize);
   return true;

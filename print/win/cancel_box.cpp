@@ -1,6 +1,7 @@
 #include "print/win/cancel_box.h"
 
 #include "common/win/about_box.h"
+#include "common/win/face_brush.h"
 
 bool printCancelled = false;
 
@@ -10,15 +11,10 @@ HWND cancelBox = nullptr;
 HWND cancelOwner = nullptr;
 const char* cancelCaption = "";
 void (*cancelOnDestroyed)() = nullptr;
-HBRUSH faceBrush = nullptr;  // statics are drawn on it; made again on every colour change
-
-void MakeFaceBrush() {
-  if (faceBrush) DeleteObject(faceBrush);
-  faceBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
-}
+FaceBrush faceBrush;
 
 INT_PTR OnInitDialog(HWND dialog) {
-  MakeFaceBrush();
+  faceBrush.Make();
   SetWindowTextA(dialog, cancelCaption);
   EnableMenuItem(GetSystemMenu(dialog, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
   return TRUE;
@@ -31,19 +27,8 @@ void OnCommand(HWND dialog) {
   cancelBox = nullptr;
 }
 
-INT_PTR OnCtlColorStatic(HWND dialog, HDC dc, HWND control) {
-  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-  SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-  // The brush pattern starts at the box's corner, whichever control paints with it.
-  POINT origin = {0, 0};
-  MapWindowPoints(dialog, control, &origin, 1);
-  SetBrushOrgEx(dc, origin.x, origin.y, nullptr);
-  return reinterpret_cast<INT_PTR>(faceBrush);
-}
-
 void OnDestroy() {
-  if (faceBrush) DeleteObject(faceBrush);
-  faceBrush = nullptr;
+  faceBrush.Reset();
   cancelBox = nullptr;
   if (cancelOnDestroyed) cancelOnDestroyed();
 }
@@ -58,13 +43,14 @@ INT_PTR CALLBACK CancelPrintProc(HWND dialog, UINT message, WPARAM wParam, LPARA
       OnCommand(dialog);
       return TRUE;
     case WM_CTLCOLORSTATIC:
-      return OnCtlColorStatic(dialog, reinterpret_cast<HDC>(wParam),
-                              reinterpret_cast<HWND>(lParam));
+      return faceBrush.ColorStatic(dialog, reinterpret_cast<HDC>(wParam),
+                                   reinterpret_cast<HWND>(lParam));
     case WM_DRAWITEM:
-      DrawEtchedFrame(int(wParam), reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), faceBrush);
+      DrawEtchedFrame(int(wParam), reinterpret_cast<const DRAWITEMSTRUCT*>(lParam),
+                      faceBrush.Get());
       return TRUE;
     case WM_SYSCOLORCHANGE:
-      MakeFaceBrush();
+      faceBrush.Make();
       return TRUE;
     case WM_DESTROY:
       OnDestroy();

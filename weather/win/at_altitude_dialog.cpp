@@ -5,7 +5,7 @@
 #include "common/win/about_box.h"
 #include "link/win/ipc_client.h"
 #include "weather/at_altitude.h"
-#include "weather/win/face_brush.h"
+#include "common/win/face_brush.h"
 #include "weather/win/settings.h"
 #include "weather/win/ventrel.h"
 

@@ -1,5 +1,6 @@
 #include "weather/win/icao_dialog.h"
 
+#include "common/win/face_brush.h"
 #include "resources/icao_dialog_ids.h"
 #include "weather/files/airports.h"
 #include "weather/win/settings.h"
@@ -10,25 +11,8 @@ namespace {
 
 constexpr const char kPlacementKey[] = "GetIcaoWindow";
 
-class SolidBrush {
- public:
-  SolidBrush() = default;
-  ~SolidBrush() { Reset(); }
-  SolidBrush(const SolidBrush&) = delete;
-  SolidBrush& operator=(const SolidBrush&) = delete;
-
-  HBRUSH Get() const { return brush_; }
-  void Reset(HBRUSH brush = nullptr) {
-    if (brush_) DeleteObject(brush_);
-    brush_ = brush;
-  }
-
- private:
-  HBRUSH brush_ = nullptr;
-};
-
 struct IcaoDialogState {
-  SolidBrush face;  // statics are drawn on it; made again on every colour change
+  FaceBrush face;
 };
 
 IcaoDialogState* StateOf(HWND dialog) {
@@ -37,19 +21,10 @@ IcaoDialogState* StateOf(HWND dialog) {
 
 INT_PTR OnInitDialog(HWND dialog, IcaoDialogState* state) {
   SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
-  state->face.Reset(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
+  state->face.Make();
   RestorePlacement(dialog, kPlacementKey);
   SetFocus(GetDlgItem(dialog, IDC_ICAO_CODE));
   return FALSE;  // the focus is set
-}
-
-INT_PTR OnCtlColorStatic(HWND dialog, HDC dc, HWND control, IcaoDialogState* state) {
-  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-  SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-  POINT origin = {0, 0};
-  MapWindowPoints(dialog, control, &origin, 1);
-  SetBrushOrgEx(dc, origin.x, origin.y, nullptr);
-  return reinterpret_cast<INT_PTR>(state->face.Get());
 }
 
 void Search(HWND dialog) {
@@ -78,10 +53,10 @@ INT_PTR CALLBACK IcaoDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
   if (!state) return FALSE;
   switch (message) {
     case WM_CTLCOLORSTATIC:
-      return OnCtlColorStatic(dialog, reinterpret_cast<HDC>(wParam),
-                              reinterpret_cast<HWND>(lParam), state);
+      return state->face.ColorStatic(dialog, reinterpret_cast<HDC>(wParam),
+                                     reinterpret_cast<HWND>(lParam));
     case WM_SYSCOLORCHANGE:
-      state->face.Reset(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
+      state->face.Make();
       return TRUE;
     case WM_COMMAND:
       // No OK button: Enter sends IDOK, the dialog's default command.

@@ -7,7 +7,7 @@
 #include "common/win/about_box.h"
 #include "link/win/ipc_client.h"
 #include "weather/layer_fields.h"
-#include "weather/win/face_brush.h"
+#include "common/win/face_brush.h"
 #include "weather/win/supervisor.h"
 #include "weather/win/ventrel.h"
 
