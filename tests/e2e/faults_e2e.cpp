@@ -17,6 +17,8 @@
 namespace {
 
 using e2e::DevsimRun;
+using e2e::PalvioConnected;
+using e2e::PalvioRun;
 using e2e::ResponsivenessProbe;
 using e2e::VentrelRun;
 
@@ -51,10 +53,6 @@ bool Control(HWND sim, const char* switches) {
   return SendMessageTimeoutA(sim, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL,
                              30000, &reply) != 0 &&
          reply == TRUE;
-}
-
-int LoggedBatches(const DevsimRun& sim) {
-  return e2e::CountLinesStartingWith(sim.Log(), "batch ");
 }
 
 int AnsweredZero(const DevsimRun& sim) {
@@ -101,17 +99,6 @@ bool Alive(const e2e::Process& process, HWND window) {
   return process.Running() && e2e::Answers(window, 2000);
 }
 
-std::string BoxTexts(HWND box) {
-  std::string texts;
-  e2e::WaitUntil([&] { return !(texts = e2e::DialogStaticTexts(box)).empty(); }, 2000);
-  return texts;
-}
-
-void PressOk(HWND box) {
-  PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(GetDlgItem(box, IDOK)));
-  e2e::WaitUntil([&] { return !IsWindow(box); }, 3000);
-}
-
 std::vector<std::vector<std::string>> AllPaneRows(const VentrelRun& app) {
   std::vector<std::vector<std::string>> rows;
   for (HWND pane : app.panes) rows.push_back(e2e::ListRows(pane));
@@ -124,11 +111,8 @@ struct VentrelConnected {
   VentrelRun app;
   explicit VentrelConnected(const std::string& switches = "") {
     e2e::ForgetVentrelSettings();
-    REQUIRE(sim.Start(switches));
-    REQUIRE(app.Start());
-    REQUIRE(e2e::WaitUntil([&] { return app.Caption() == kGlobal &&
-                                        e2e::LvRowCount(app.panes[kCloudPane]) == 4; },
-                           8000));
+    REQUIRE(e2e::StartConnected(sim, app, switches, 4));
+    REQUIRE(app.WaitForCaption(kGlobal, 8000));
   }
   // Closed through its menu: ends with code 0 and leaves no block or atom behind.
   void CloseCleanly() {
@@ -139,70 +123,28 @@ struct VentrelConnected {
   }
 };
 
-struct PalvioRun {
-  e2e::Process process;
-  HWND window = nullptr;
+// The aircraft move every second: a refresh that got through changes their latitudes.
+bool WaitForNewTexts(const PalvioRun& palvio, unsigned timeoutMs) {
+  const std::vector<std::string> before = palvio.Column(kLatitudeColumn);
+  return e2e::WaitUntil([&] { return palvio.Column(kLatitudeColumn) != before; }, timeoutMs);
+}
 
-  PalvioRun() = default;
-  PalvioRun(const PalvioRun&) = delete;
-  PalvioRun& operator=(const PalvioRun&) = delete;
-  ~PalvioRun() {
-    if (window && process.Running()) {
-      PostMessageA(window, WM_COMMAND, kExit, 0);
-      process.Wait(5000);
-    }
-  }
-  void Start() {
-    REQUIRE(process.Start("\"" + e2e::ExeFolder() + "Palvio.exe\""));
-    window = e2e::WaitForWindow("Palvio", "Rennavik", 10000, process.Id());
-    REQUIRE(window != nullptr);
-  }
-  HWND List() const { return e2e::LvFindChild(window); }
-  HWND WaitForList(unsigned timeoutMs) const {
-    HWND list = nullptr;
-    e2e::WaitUntil([&] { return (list = List()) && !e2e::LvCell(list, 0, 1).empty(); },
-                   timeoutMs);
-    return list;
-  }
-  std::vector<std::string> Column(int column) const {
-    std::vector<std::string> cells;
-    HWND list = List();
-    for (int row = 0; list && row < e2e::LvRowCount(list); ++row)
-      cells.push_back(e2e::LvCell(list, row, column));
-    return cells;
-  }
-  // The aircraft move every second: a refresh that got through changes their latitudes.
-  bool WaitForNewTexts(unsigned timeoutMs) const {
-    const std::vector<std::string> before = Column(kLatitudeColumn);
-    return e2e::WaitUntil([&] { return Column(kLatitudeColumn) != before; }, timeoutMs);
-  }
-  bool NoErrorBox() const { return NoBox("Palvio Error", process.Id()); }
-  void CloseCleanly() {
-    const DWORD id = process.Id();
-    PostMessageA(window, WM_COMMAND, kExit, 0);
-    CHECK(process.Wait(5000));
-    CHECK_EQ(process.ExitCode(), DWORD(0));
-    CHECK(e2e::WaitUntil([&] { return e2e::BlockGone(id); }, 5000));
-    window = nullptr;
-  }
-};
+bool NoErrorBox(const PalvioRun& palvio) { return NoBox("Palvio Error", palvio.process.Id()); }
 
-// Both with devsim's built-in traffic, the list shown.
-struct PalvioConnected {
-  DevsimRun sim;
-  PalvioRun palvio;
-  explicit PalvioConnected(const std::string& switches = "") {
-    REQUIRE(sim.Start(switches));
-    palvio.Start();
-    REQUIRE(palvio.WaitForList(10000) != nullptr);
-  }
-};
+void CloseCleanly(PalvioRun& palvio) {
+  const DWORD id = palvio.process.Id();
+  PostMessageA(palvio.window, WM_COMMAND, kExit, 0);
+  CHECK(palvio.process.Wait(5000));
+  CHECK_EQ(palvio.process.ExitCode(), DWORD(0));
+  CHECK(e2e::WaitUntil([&] { return e2e::BlockGone(id); }, 5000));
+  palvio.window = nullptr;
+}
 
 // Kills devsim while it holds a batch: it logs the batch, then waits `hang` before answering.
 void KillDuringABatch(DevsimRun& sim, const char* hang) {
-  const int before = LoggedBatches(sim);
+  const int before = sim.Batches();
   REQUIRE(Control(sim.window, hang));
-  REQUIRE(e2e::WaitUntil([&] { return LoggedBatches(sim) > before + 1; }, 8000));
+  REQUIRE(e2e::WaitUntil([&] { return sim.Batches() > before + 1; }, 8000));
   sim.process.Reset();
   REQUIRE(!IsWindow(sim.window));
 }
@@ -354,20 +296,20 @@ E2E_TEST(PalvioFaults, AHungModuleIsGivenUpWithinTheWorstCaseSilently) {
   const unsigned blocked = probe.LongestMs();
   std::printf("palvio_hung_batch_ms: %u ms\n", blocked);
   CHECK(blocked <= kPalvioWorstMs + kWineSlackMs);
-  CHECK(c.palvio.NoErrorBox());
+  CHECK(NoErrorBox(c.palvio));
 
   // A time-out has happened: later failures of any kind stay silent.
   REQUIRE(Control(c.sim.window, "--hang=0 --answer=0"));
   const int failed = AnsweredZero(c.sim);
   CHECK(e2e::WaitUntil([&] { return AnsweredZero(c.sim) >= failed + 10; }, kPalvioWorstMs));
-  CHECK(c.palvio.NoErrorBox());
+  CHECK(NoErrorBox(c.palvio));
 
   REQUIRE(Control(c.sim.window, "--answer=1"));
-  CHECK(c.palvio.WaitForNewTexts(kPalvioTick + kPalvioWorstMs));
-  CHECK(c.palvio.NoErrorBox());
+  CHECK(WaitForNewTexts(c.palvio, kPalvioTick + kPalvioWorstMs));
+  CHECK(NoErrorBox(c.palvio));
   CHECK(probe.LongestMs() <= kPalvioWorstMs + kWineSlackMs);
   probe.Stop();
-  c.palvio.CloseCleanly();
+  CloseCleanly(c.palvio);
 }
 
 E2E_TEST(PalvioFaults, AModuleAnsweringZeroShowsTheBoxOncePerRefresh) {
@@ -378,23 +320,23 @@ E2E_TEST(PalvioFaults, AModuleAnsweringZeroShowsTheBoxOncePerRefresh) {
   HWND box = e2e::WaitForWindow("#32770", "Palvio Error", kPalvioTick + kPalvioWorstMs,
                                 c.palvio.process.Id());
   REQUIRE(box != nullptr);
-  CHECK(BoxTexts(box).find(kInstallation) != std::string::npos);
+  CHECK(e2e::BoxTexts(box).find(kInstallation) != std::string::npos);
   CHECK_EQ(AnsweredZero(c.sim) - before, 5);  // one refresh: five attempts
   // While the box is open no refresh gets through to the module and no box comes on top.
   Sleep(2500);
   CHECK_EQ(AnsweredZero(c.sim) - before, 5);
   CHECK(Alive(c.palvio.process, c.palvio.window));
 
-  PressOk(box);
+  e2e::PressOk(box);
   box = e2e::WaitForWindow("#32770", "Palvio Error", kPalvioTick + kPalvioWorstMs,
                            c.palvio.process.Id());
   REQUIRE(box != nullptr);
   CHECK_EQ(AnsweredZero(c.sim) - before, 10);
 
   REQUIRE(Control(c.sim.window, "--answer=1"));
-  PressOk(box);
-  CHECK(c.palvio.WaitForNewTexts(kPalvioTick * 2));
-  CHECK(c.palvio.NoErrorBox());
+  e2e::PressOk(box);
+  CHECK(WaitForNewTexts(c.palvio, kPalvioTick * 2));
+  CHECK(NoErrorBox(c.palvio));
   CHECK(probe.LongestMs() <= 5 * kPauseMs + kWineSlackMs);
 }
 
@@ -406,7 +348,7 @@ E2E_TEST(PalvioFaults, AVanishedOrRestartedSimulatorFailsSilently) {
   const std::vector<std::string> rows = e2e::ListRows(list);
   Sleep(2 * 2000 + 500);  // two refreshes, both failing
   CHECK(Alive(c.palvio.process, c.palvio.window));
-  CHECK(c.palvio.NoErrorBox());
+  CHECK(NoErrorBox(c.palvio));
   CHECK(e2e::ListRows(list) == rows);
   const unsigned blocked = probe.LongestMs();
   std::printf("palvio_vanished_batch_ms: %u ms\n", blocked);
@@ -417,13 +359,13 @@ E2E_TEST(PalvioFaults, AVanishedOrRestartedSimulatorFailsSilently) {
   REQUIRE(again.Start(""));
   Sleep(kPalvioTick);
   CHECK_EQ(e2e::DevsimBatches(again.window), 0LL);
-  CHECK(c.palvio.NoErrorBox());
+  CHECK(NoErrorBox(c.palvio));
   CHECK(e2e::ListRows(list) == rows);
   probe.Stop();
-  c.palvio.CloseCleanly();
+  CloseCleanly(c.palvio);
   // ...and a new start shows the traffic again.
   PalvioRun fresh;
-  fresh.Start();
+  REQUIRE(fresh.Start());
   CHECK(fresh.WaitForList(10000) != nullptr);
 }
 
@@ -431,12 +373,12 @@ E2E_TEST(PalvioFaults, ALyingTrafficTableShowsNothingBeyondWhatWasRead) {
   DevsimRun sim;
   REQUIRE(sim.Start("--traffic-slots=500 --traffic-record-size=4000"));
   PalvioRun palvio;
-  palvio.Start();
+  REQUIRE(palvio.Start());
   // Records of 4000 bytes do not fit in the 4096 read: nothing to show, the list is not made.
-  REQUIRE(e2e::WaitUntil([&] { return LoggedBatches(sim) >= 2; }, 2 * kPalvioTick));
+  REQUIRE(e2e::WaitUntil([&] { return sim.Batches() >= 2; }, 2 * kPalvioTick));
   CHECK(palvio.List() == nullptr);
   CHECK(Alive(palvio.process, palvio.window));
-  CHECK(palvio.NoErrorBox());
+  CHECK(NoErrorBox(palvio));
 
   REQUIRE(Control(sim.window, "--traffic-slots=-1 --traffic-record-size=-1"));
   HWND list = palvio.WaitForList(2 * kPalvioTick);
@@ -456,8 +398,8 @@ E2E_TEST(PalvioFaults, ALyingTrafficTableShowsNothingBeyondWhatWasRead) {
   for (const auto& k : lies) {
     REQUIRE(Control(sim.window, k.lie));
     const std::vector<std::string> rows = e2e::ListRows(list);
-    const int before = LoggedBatches(sim);
-    REQUIRE(e2e::WaitUntil([&] { return LoggedBatches(sim) >= before + 2; }, 2 * kPalvioTick));
+    const int before = sim.Batches();
+    REQUIRE(e2e::WaitUntil([&] { return sim.Batches() >= before + 2; }, 2 * kPalvioTick));
     Sleep(300);
     CHECK(Alive(palvio.process, palvio.window));
     if (!CHECK_EQ(e2e::ListRows(list) != rows, k.refreshes))
@@ -466,10 +408,10 @@ E2E_TEST(PalvioFaults, ALyingTrafficTableShowsNothingBeyondWhatWasRead) {
     REQUIRE(Control(sim.window,
                     "--traffic-slots=-1 --traffic-record-size=-1 --signature=FADE "
                     "--lie-descriptors=none"));
-    CHECK(palvio.WaitForNewTexts(2 * kPalvioTick));
+    CHECK(WaitForNewTexts(palvio, 2 * kPalvioTick));
   }
-  CHECK(palvio.NoErrorBox());
-  palvio.CloseCleanly();
+  CHECK(NoErrorBox(palvio));
+  CloseCleanly(palvio);
 }
 
 }  // namespace

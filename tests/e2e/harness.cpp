@@ -194,16 +194,48 @@ std::string DialogStaticTexts(HWND dialog) {
   return texts;
 }
 
+HWND StartWithWindow(Process& process, const std::string& commandLine, const char* className,
+                     const char* title, unsigned timeoutMs) {
+  if (!process.Start(commandLine)) return nullptr;
+  return WaitForWindow(className, title, timeoutMs, process.Id());
+}
+
+std::string BoxTexts(HWND box) {
+  std::string texts;
+  WaitUntil([&] { return !(texts = DialogStaticTexts(box)).empty(); }, 2000);
+  return texts;
+}
+
+bool PressOk(HWND box) {
+  PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+  return WaitUntil([&] { return !IsWindow(box); }, 3000);
+}
+
+std::string FieldText(HWND dialog, int id) {
+  char text[128] = "";
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof text, LPARAM(text), SMTO_BLOCK,
+                      5000, &result);
+  return text;
+}
+
+void SetField(HWND dialog, int id, const char* text) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(GetDlgItem(dialog, id), WM_SETTEXT, 0, LPARAM(text), SMTO_BLOCK, 5000,
+                      &result);
+}
+
+void Click(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
 DialogCloser::DialogCloser(const char* caption, unsigned timeoutMs, DWORD processId) {
   std::string title = caption;
   thread_ = std::thread([this, title, timeoutMs, processId] {
     HWND box = WaitForWindow("#32770", title.c_str(), timeoutMs, processId);
     if (!box) return;
-    // The box fills its texts in while it opens.
-    WaitUntil([&] { return !(texts_ = DialogStaticTexts(box)).empty(); }, 2000);
+    texts_ = BoxTexts(box);
     seen_ = true;
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+    PressOk(box);
   });
 }
 

@@ -95,12 +95,25 @@ HWND FindTopWindow(const char* className, const char* title, DWORD processId = 0
 HWND WaitForWindow(const char* className, const char* title, unsigned timeoutMs,
                    DWORD processId = 0);
 
+// Starts the process and waits for its top-level window; null when either fails.
+HWND StartWithWindow(Process& process, const std::string& commandLine, const char* className,
+                     const char* title = nullptr, unsigned timeoutMs = 30000);
+
 // devsim's runtime control: the switch text as WM_COPYDATA. False when not delivered.
 constexpr ULONG_PTR kDevsimControl = 0x56454444;
 bool SendDevsimControl(HWND devsim, const char* switches);
 
 // The texts of a message box (or any dialog's static controls), joined by newlines.
 std::string DialogStaticTexts(HWND dialog);
+// A box's texts once it has filled them in, which it does while it opens.
+std::string BoxTexts(HWND box);
+// Presses the box's OK button; true once the box has gone.
+bool PressOk(HWND box);
+// A dialog control's text, and setting it (both sent, so done on return).
+std::string FieldText(HWND dialog, int id);
+void SetField(HWND dialog, int id, const char* text);
+// Clicks a dialog button (posted).
+void Click(HWND dialog, int id);
 
 // Watches on a thread of its own for a dialog with this caption (of one process, or any),
 // keeps its static texts and presses its OK button: for boxes that would block the thread

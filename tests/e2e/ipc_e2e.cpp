@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "link/win/ipc_client.h"
+#include "tests/e2e/devsim_run.h"
 #include "tests/e2e/harness.h"
 #include "weather/records.h"
 
@@ -13,35 +14,6 @@ namespace {
 constexpr size_t kVentrelBlockSize = 32700;
 constexpr size_t kPalvioBlockSize = 5000;
 constexpr unsigned kReplyTimeoutMs = 2000;
-
-// devsim with its own log in this test's folder; asked to close at scope end, killed if it
-// does not.
-struct Devsim {
-  e2e::Process process;
-  HWND window = nullptr;
-  std::string logPath;
-
-  ~Devsim() {
-    if (window && process.Running()) {
-      PostMessageA(window, WM_CLOSE, 0, 0);
-      process.Wait(3000);
-    }
-  }
-  std::string Log() const { return e2e::ReadTextFile(logPath); }
-  int Batches() const { return e2e::CountLinesStartingWith(Log(), "batch "); }
-};
-
-void StartDevsim(Devsim& sim, const std::string& switches, bool withLog = true) {
-  std::string command = "\"" + e2e::ExeFolder() + "devsim.exe\"";
-  if (withLog) {
-    sim.logPath = e2e::TestFolder() + "devsim.log";
-    command += " \"--log=" + sim.logPath + "\"";
-  }
-  if (!switches.empty()) command += " " + switches;
-  REQUIRE(sim.process.Start(command));
-  sim.window = e2e::WaitForWindow("FS98MAIN", nullptr, 30000, sim.process.Id());
-  REQUIRE(sim.window != nullptr);
-}
 
 // The client is process-wide: every test leaves it closed and with the weather station's
 // settings, however it ends.
@@ -134,8 +106,8 @@ LARGE_INTEGER Now() {
 }  // namespace
 
 E2E_TEST(IpcExchange, StatusWordsDescriptorsAndTablesOneBatchEach) {
-  Devsim sim;
-  StartDevsim(sim, "--mode=3 --icao=EGLL");
+  e2e::DevsimRun sim;
+  REQUIRE(sim.Start("--mode=3 --icao=EGLL"));
   ClientGuard client;
   REQUIRE(IpcOpen(sim.window, kVentrelBlockSize, kReplyTimeoutMs));
   CHECK_EQ(IpcViewSize(), kVentrelBlockSize);
@@ -204,8 +176,8 @@ E2E_TEST(IpcExchange, StatusWordsDescriptorsAndTablesOneBatchEach) {
 }
 
 E2E_TEST(IpcExchange, EmptyWeatherAndEmptyBatch) {
-  Devsim sim;
-  StartDevsim(sim, "--empty-weather");
+  e2e::DevsimRun sim;
+  REQUIRE(sim.Start("--empty-weather"));
   ClientGuard client;
   REQUIRE(IpcOpen(sim.window, kVentrelBlockSize, kReplyTimeoutMs));
   uint8_t descriptors[kTableCount][4];
@@ -226,8 +198,8 @@ E2E_TEST(IpcExchange, EmptyWeatherAndEmptyBatch) {
 }
 
 E2E_TEST(IpcExchange, InsertedLayerShowsAtTheNextRead) {
-  Devsim sim;
-  StartDevsim(sim, "");
+  e2e::DevsimRun sim;
+  REQUIRE(sim.Start(""));
   ClientGuard client;
   REQUIRE(IpcOpen(sim.window, kVentrelBlockSize, kReplyTimeoutMs));
 
@@ -271,8 +243,8 @@ E2E_TEST(IpcExchange, InsertedLayerShowsAtTheNextRead) {
 }
 
 E2E_TEST(IpcAttempts, AnswerZeroFailsAfterTenAttempts) {
-  Devsim sim;
-  StartDevsim(sim, "--answer=0");
+  e2e::DevsimRun sim;
+  REQUIRE(sim.Start("--answer=0"));
   ClientGuard client;
   REQUIRE(IpcOpen(sim.window, kVentrelBlockSize, kReplyTimeoutMs));
   StatusWords words;
@@ -298,8 +270,8 @@ E2E_TEST(IpcAttempts, AnswerZeroFailsAfterTenAttempts) {
 }
 
 E2E_TEST(IpcBlockName, TakenNameMovesToTheNextCounter) {
-  Devsim sim;
-  StartDevsim(sim, "");
+  e2e::DevsimRun sim;
+  REQUIRE(sim.Start(""));
   ClientGuard client;
   ForeignBlock taken(BlockName(1));
   REQUIRE(taken.view != nullptr);
@@ -317,8 +289,8 @@ E2E_TEST(IpcBlockName, TakenNameMovesToTheNextCounter) {
 }
 
 E2E_TEST(IpcLifecycle, PartialCloseKeepsBlockFullCloseReleasesIt) {
-  Devsim sim;
-  StartDevsim(sim, "");
+  e2e::DevsimRun sim;
+  REQUIRE(sim.Start(""));
   ClientGuard client;
   REQUIRE(IpcOpen(sim.window, kVentrelBlockSize, kReplyTimeoutMs));
   const std::string name = IpcBlockName();
@@ -369,8 +341,8 @@ E2E_TEST(IpcLifecycle, PartialCloseKeepsBlockFullCloseReleasesIt) {
 }
 
 E2E_TEST(IpcLifecycle, OpenWhileOpenAndBuildersWhileParked) {
-  Devsim sim;
-  StartDevsim(sim, "");
+  e2e::DevsimRun sim;
+  REQUIRE(sim.Start(""));
   ClientGuard client;
   REQUIRE(IpcOpen(sim.window, kVentrelBlockSize, kReplyTimeoutMs));
   const ATOM atom = IpcAtom();
@@ -410,8 +382,8 @@ void CountClosedErrorBox() { ++errorBoxesClosed; }
 }  // namespace
 
 E2E_TEST(PalvioSettings, NameTakenIsAnErrorAndFiveAttempts) {
-  Devsim sim;
-  StartDevsim(sim, "");
+  e2e::DevsimRun sim;
+  REQUIRE(sim.Start(""));
   ClientGuard client(kPalvioIpcSettings);
   ShowErrorConfigure("Palvio Error", CountClosedErrorBox);
   errorBoxesClosed = 0;
@@ -467,8 +439,8 @@ E2E_TEST(PalvioSettings, NameTakenIsAnErrorAndFiveAttempts) {
 
 // Last in this file: the delivery-failed flag stays set for the rest of the run.
 E2E_TEST(IpcAttempts, TimeOutSetsDeliveryFailedForGood) {
-  Devsim sim;
-  StartDevsim(sim, "--hang=400");
+  e2e::DevsimRun sim;
+  REQUIRE(sim.Start("--hang=400"));
   ClientGuard client(kPalvioIpcSettings);
   REQUIRE(IpcOpen(sim.window, kVentrelBlockSize, 100));
   CHECK(!IpcDeliveryFailed());

@@ -124,4 +124,40 @@ bool LvClickColumn(HWND list, int column) {
          PostMessageA(header, WM_LBUTTONUP, 0, at);
 }
 
+std::vector<std::string> ListRows(HWND list) {
+  std::vector<std::string> rows;
+  const int columns = int(LvColumns(list).size());
+  const int count = LvRowCount(list);
+  for (int r = 0; r < count; ++r) {
+    std::string row;
+    for (int k = 0; k < columns; ++k) row += (k ? "|" : "") + LvCell(list, r, k);
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+UINT ListItemState(HWND list, int row, UINT mask) {
+  return UINT(SendMessageA(list, LVM_GETITEMSTATE, WPARAM(row), LPARAM(mask)));
+}
+
+bool ListSetItemState(HWND list, int row, UINT state, UINT mask) {
+  RemoteBuffer remote(list, sizeof(LVITEMA));
+  if (!remote.Valid()) return false;
+  LVITEMA item = {};
+  item.state = state;
+  item.stateMask = mask;
+  remote.Write(0, &item, sizeof item);
+  return SendMessageA(list, LVM_SETITEMSTATE, WPARAM(row), LPARAM(remote.At(0))) != 0;
+}
+
+RECT ListItemRect(HWND list, int row) {
+  RECT rect = {};
+  rect.left = LVIR_BOUNDS;
+  RemoteBuffer remote(list, sizeof rect);
+  if (!remote.Valid() || !remote.Write(0, &rect, sizeof rect)) return rect;
+  if (SendMessageA(list, LVM_GETITEMRECT, WPARAM(row), LPARAM(remote.At(0))))
+    remote.Read(0, &rect, sizeof rect);
+  return rect;
+}
+
 }  // namespace e2e

@@ -45,5 +45,10 @@ std::vector<std::vector<std::string>> LvCells(HWND list, int columns);
 bool LvItemData(HWND list, int row, LPARAM* data);
 // Clicks a column heading (posted: the list's parent sees LVN_COLUMNCLICK a moment later).
 bool LvClickColumn(HWND list, int column);
+// Every row, every column, as "cell|cell|...".
+std::vector<std::string> ListRows(HWND list);
+UINT ListItemState(HWND list, int row, UINT mask);
+bool ListSetItemState(HWND list, int row, UINT state, UINT mask);
+RECT ListItemRect(HWND list, int row);
 
 }  // namespace e2e

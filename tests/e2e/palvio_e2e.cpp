@@ -9,6 +9,7 @@
 
 #include "devsim/module.h"
 #include "link/win/ipc_client.h"
+#include "tests/e2e/devsim_run.h"
 #include "tests/e2e/harness.h"
 #include "tests/e2e/listview.h"
 #include "traffic/traffic_table.h"
@@ -22,72 +23,6 @@ constexpr int kAutoRefresh = 105;
 constexpr int kListColumns = 13;
 constexpr const char* kInstallationMessage =
     "Error: IPC message failure: not correct Korvel installation?";
-
-struct Devsim {
-  e2e::Process process;
-  HWND window = nullptr;
-  std::string logPath;
-
-  ~Devsim() {
-    if (window && process.Running()) {
-      PostMessageA(window, WM_CLOSE, 0, 0);
-      process.Wait(3000);
-    }
-  }
-  int Batches() const {
-    return e2e::CountLinesStartingWith(e2e::ReadTextFile(logPath), "batch ");
-  }
-  bool WaitForBatches(int count, unsigned timeoutMs) const {
-    return e2e::WaitUntil([&] { return Batches() >= count; }, timeoutMs);
-  }
-};
-
-void StartDevsim(Devsim& sim, const std::string& switches = "") {
-  sim.logPath = e2e::TestFolder() + "devsim.log";
-  std::string command = "\"" + e2e::ExeFolder() + "devsim.exe\" \"--log=" + sim.logPath + "\"";
-  if (!switches.empty()) command += " " + switches;
-  REQUIRE(sim.process.Start(command));
-  sim.window = e2e::WaitForWindow("FS98MAIN", nullptr, 30000, sim.process.Id());
-  REQUIRE(sim.window != nullptr);
-}
-
-struct Palvio {
-  e2e::Process process;
-  HWND window = nullptr;
-
-  ~Palvio() {
-    if (window && process.Running()) {
-      PostMessageA(window, WM_COMMAND, kExit, 0);
-      process.Wait(5000);
-    }
-  }
-  // Sent: returns once the command has run.
-  void CommandNow(int id) const {
-    DWORD_PTR result = 0;
-    SendMessageTimeoutA(window, WM_COMMAND, WPARAM(id), 0, SMTO_BLOCK, 30000, &result);
-  }
-  HWND List() const { return e2e::LvFindChild(window); }
-  // The list once its first row has texts.
-  HWND WaitForList(unsigned timeoutMs) const {
-    HWND list = nullptr;
-    e2e::WaitUntil([&] { return (list = List()) && !e2e::LvCell(list, 0, 1).empty(); },
-                   timeoutMs);
-    return list;
-  }
-  std::vector<std::string> Column(int column) const {
-    std::vector<std::string> cells;
-    HWND list = List();
-    for (int row = 0; list && row < e2e::LvRowCount(list); ++row)
-      cells.push_back(e2e::LvCell(list, row, column));
-    return cells;
-  }
-};
-
-void StartPalvio(Palvio& palvio) {
-  REQUIRE(palvio.process.Start("\"" + e2e::ExeFolder() + "Palvio.exe\""));
-  palvio.window = e2e::WaitForWindow("Palvio", "Rennavik", 30000, palvio.process.Id());
-  REQUIRE(palvio.window != nullptr);
-}
 
 std::string Lower(std::string text) {
   for (char& c : text) c = char(std::tolower(static_cast<unsigned char>(c)));
@@ -172,26 +107,25 @@ int RowsDiffering(HWND list, OwnFetch& own, std::string* first) {
 
 E2E_TEST(PalvioStart, NoSimulatorShowsTheBoxAndEndsWithCode2) {
   REQUIRE(e2e::FindTopWindow("FS98MAIN", nullptr) == nullptr);
-  Palvio palvio;
+  e2e::PalvioRun palvio;
   REQUIRE(palvio.process.Start("\"" + e2e::ExeFolder() + "Palvio.exe\""));
   HWND box = e2e::WaitForWindow("#32770", "Palvio Error", 10000, palvio.process.Id());
   REQUIRE(box != nullptr);
-  std::string texts;
-  e2e::WaitUntil([&] { return !(texts = e2e::DialogStaticTexts(box)).empty(); }, 2000);
+  const std::string texts = e2e::BoxTexts(box);
   CHECK(texts.find("Error: not able to find FS: please run it first") != std::string::npos);
   HWND main = e2e::FindTopWindow("Palvio", nullptr, palvio.process.Id());
   CHECK(main == nullptr || !IsWindowVisible(main));
-  PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(GetDlgItem(box, IDOK)));
+  e2e::PressOk(box);
   REQUIRE(palvio.process.Wait(10000));
   CHECK_EQ(palvio.process.ExitCode(), DWORD(2));
 }
 
 E2E_TEST(PalvioList, FirstRefreshMatchesTheScenarioNearestFirst) {
-  Devsim sim;
-  StartDevsim(sim);
-  Palvio palvio;
+  e2e::DevsimRun sim;
+  REQUIRE(sim.Start());
+  e2e::PalvioRun palvio;
   const ULONGLONG started = GetTickCount64();
-  StartPalvio(palvio);
+  REQUIRE(palvio.Start());
   CHECK(palvio.List() == nullptr);  // nothing before the first tick, 2 s after start-up
   RECT frame;
   GetWindowRect(palvio.window, &frame);
@@ -243,79 +177,63 @@ E2E_TEST(PalvioList, FirstRefreshMatchesTheScenarioNearestFirst) {
 }
 
 E2E_TEST(PalvioSort, ClickingIdOrdersByIdentifierAtEveryRefresh) {
-  Devsim sim;
-  StartDevsim(sim);
-  Palvio palvio;
-  StartPalvio(palvio);
-  HWND list = palvio.WaitForList(10000);
-  REQUIRE(list != nullptr);
-  REQUIRE(e2e::LvClickColumn(list, 1));
+  e2e::PalvioConnected c;
+  REQUIRE(e2e::LvClickColumn(c.list, 1));
   auto byId = [](const std::string& a, const std::string& b) { return Lower(a) < Lower(b); };
   std::vector<std::string> ids;
   CHECK(e2e::WaitUntil(
-      [&] { return ids = palvio.Column(1), OrderedWithEmptiesLast(ids, ids, byId); }, 3000));
+      [&] { return ids = c.palvio.Column(1), OrderedWithEmptiesLast(ids, ids, byId); }, 3000));
 
-  const int before = sim.Batches();
-  REQUIRE(sim.WaitForBatches(before + 1, 5000));
+  const int before = c.sim.Batches();
+  REQUIRE(c.sim.WaitForBatches(before + 1, 5000));
   Sleep(300);
-  ids = palvio.Column(1);
+  ids = c.palvio.Column(1);
   CHECK(OrderedWithEmptiesLast(ids, ids, byId));
 }
 
 E2E_TEST(PalvioSort, ClickingSlotStopsTheResorting) {
   // Six aircraft in seven slots, slot 3 empty; later five aircraft in five slots.
-  Devsim sim;
-  StartDevsim(sim, "--aircraft=6");
-  Palvio palvio;
-  StartPalvio(palvio);
-  HWND list = palvio.WaitForList(10000);
-  REQUIRE(list != nullptr);
-  REQUIRE(e2e::LvClickColumn(list, 0));
+  e2e::PalvioConnected c("--aircraft=6");
+  REQUIRE(e2e::LvClickColumn(c.list, 0));
   const std::vector<std::string> order = {"00", "01", "02", "04", "05", "06", "03"};
-  CHECK(e2e::WaitUntil([&] { return palvio.Column(0) == order; }, 3000));
+  CHECK(e2e::WaitUntil([&] { return c.palvio.Column(0) == order; }, 3000));
 
-  REQUIRE(e2e::SendDevsimControl(sim.window, "--aircraft=5"));
-  const int before = sim.Batches();
-  REQUIRE(sim.WaitForBatches(before + 2, 8000));
+  REQUIRE(e2e::SendDevsimControl(c.sim.window, "--aircraft=5"));
+  const int before = c.sim.Batches();
+  REQUIRE(c.sim.WaitForBatches(before + 2, 8000));
   Sleep(300);
   // Slot 3 now has an aircraft and slots 5 and 6 none: a re-sort would have moved them.
-  CHECK(palvio.Column(0) == order);
-  const std::vector<std::string> ids = palvio.Column(1);
+  CHECK(c.palvio.Column(0) == order);
+  const std::vector<std::string> ids = c.palvio.Column(1);
   REQUIRE(ids.size() == 7);
   CHECK(!ids[6].empty());
   CHECK(ids[4].empty() && ids[5].empty());
 }
 
 E2E_TEST(PalvioAutoRefresh, OffStopsTheRefreshesAndOnWaitsTwoSeconds) {
-  Devsim sim;
-  StartDevsim(sim);
-  Palvio palvio;
-  StartPalvio(palvio);
-  REQUIRE(palvio.WaitForList(10000) != nullptr);
-  palvio.CommandNow(kAutoRefresh);
-  const int stopped = sim.Batches();
+  e2e::PalvioConnected c;
+  c.palvio.CommandNow(kAutoRefresh);
+  const int stopped = c.sim.Batches();
   Sleep(4500);
-  CHECK_EQ(sim.Batches(), stopped);
+  CHECK_EQ(c.sim.Batches(), stopped);
 
   const ULONGLONG on = GetTickCount64();
-  palvio.CommandNow(kAutoRefresh);
+  c.palvio.CommandNow(kAutoRefresh);
   Sleep(1000);
-  CHECK_EQ(sim.Batches(), stopped);
-  REQUIRE(sim.WaitForBatches(stopped + 1, 5000));
+  CHECK_EQ(c.sim.Batches(), stopped);
+  REQUIRE(c.sim.WaitForBatches(stopped + 1, 5000));
   CHECK(GetTickCount64() - on >= 1900);
 }
 
 E2E_TEST(PalvioFailure, WrongAnswerShowsTheMessageOncePerRefresh) {
-  Devsim sim;
-  StartDevsim(sim, "--answer=0");
-  Palvio palvio;
-  StartPalvio(palvio);
+  e2e::DevsimRun sim;
+  REQUIRE(sim.Start("--answer=0"));
+  e2e::PalvioRun palvio;
+  REQUIRE(palvio.Start());
   for (int box = 0; box < 2; ++box) {
     HWND error = e2e::WaitForWindow("#32770", "Palvio Error", 10000, palvio.process.Id());
     REQUIRE(error != nullptr);
-    std::string texts;
-    e2e::WaitUntil([&] { return !(texts = e2e::DialogStaticTexts(error)).empty(); }, 2000);
-    CHECK(texts.find(kInstallationMessage) != std::string::npos);
+    CHECK(e2e::BoxTexts(error).find(kInstallationMessage) != std::string::npos);
     if (box == 0) {
       // Left open across two ticks: the refreshes wait, no box comes on top of it.
       const int batches = sim.Batches();
@@ -323,17 +241,16 @@ E2E_TEST(PalvioFailure, WrongAnswerShowsTheMessageOncePerRefresh) {
       CHECK_EQ(CountDialogs("Palvio Error", palvio.process.Id()), 1);
       CHECK_EQ(sim.Batches(), batches);
     }
-    PostMessageA(error, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(GetDlgItem(error, IDOK)));
-    CHECK(e2e::WaitUntil([&] { return !IsWindow(error); }, 3000));
+    CHECK(e2e::PressOk(error));
   }
   CHECK(palvio.List() == nullptr);
 }
 
 E2E_TEST(PalvioFailure, AfterATimeOutFailuresAreSilent) {
-  Devsim sim;
-  StartDevsim(sim, "--hang=2500");
-  Palvio palvio;
-  StartPalvio(palvio);
+  e2e::DevsimRun sim;
+  REQUIRE(sim.Start("--hang=2500"));
+  e2e::PalvioRun palvio;
+  REQUIRE(palvio.Start());
   REQUIRE(sim.WaitForBatches(1, 10000));
   Sleep(2500);  // the first attempt has timed out by now
   REQUIRE(e2e::SendDevsimControl(sim.window, "--hang=0 --answer=0"));
@@ -344,33 +261,28 @@ E2E_TEST(PalvioFailure, AfterATimeOutFailuresAreSilent) {
 }
 
 E2E_TEST(PalvioWindow, ListCoversTheClientAreaAfterMinimiseAndRestore) {
-  Devsim sim;
-  StartDevsim(sim);
-  Palvio palvio;
-  StartPalvio(palvio);
-  HWND list = palvio.WaitForList(10000);
-  REQUIRE(list != nullptr);
+  e2e::PalvioConnected c;
   auto covers = [&] {
     RECT client, child;
-    GetClientRect(palvio.window, &client);
-    GetWindowRect(list, &child);
-    MapWindowPoints(nullptr, palvio.window, reinterpret_cast<POINT*>(&child), 2);
+    GetClientRect(c.palvio.window, &client);
+    GetWindowRect(c.list, &child);
+    MapWindowPoints(nullptr, c.palvio.window, reinterpret_cast<POINT*>(&child), 2);
     return child.left == 0 && child.top == 0 && child.right == client.right &&
            child.bottom == client.bottom && client.right > 0;
   };
   CHECK(covers());
-  ShowWindow(palvio.window, SW_MINIMIZE);
-  ShowWindow(palvio.window, SW_RESTORE);
+  ShowWindow(c.palvio.window, SW_MINIMIZE);
+  ShowWindow(c.palvio.window, SW_RESTORE);
   CHECK(e2e::WaitUntil(covers, 2000));
-  SetWindowPos(palvio.window, nullptr, 0, 0, 600, 400, SWP_NOMOVE | SWP_NOZORDER);
+  SetWindowPos(c.palvio.window, nullptr, 0, 0, 600, 400, SWP_NOMOVE | SWP_NOZORDER);
   CHECK(e2e::WaitUntil(covers, 2000));
 }
 
 E2E_TEST(PalvioWindow, AboutBoxAndExit) {
-  Devsim sim;
-  StartDevsim(sim);
-  Palvio palvio;
-  StartPalvio(palvio);
+  e2e::DevsimRun sim;
+  REQUIRE(sim.Start());
+  e2e::PalvioRun palvio;
+  REQUIRE(palvio.Start());
   PostMessageA(palvio.window, WM_COMMAND, kAbout, 0);
   HWND about = e2e::WaitForWindow("#32770", "Palvio", 5000, palvio.process.Id());
   REQUIRE(about != nullptr);
@@ -382,8 +294,7 @@ E2E_TEST(PalvioWindow, AboutBoxAndExit) {
   CHECK(texts.find("Version 1.0.0") != std::string::npos);
   HWND frame = GetDlgItem(about, 106);
   CHECK(frame != nullptr && !IsWindowEnabled(frame));
-  PostMessageA(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(GetDlgItem(about, IDOK)));
-  CHECK(e2e::WaitUntil([&] { return !IsWindow(about); }, 3000));
+  CHECK(e2e::PressOk(about));
 
   PostMessageA(palvio.window, WM_COMMAND, kExit, 0);
   REQUIRE(palvio.process.Wait(5000));

@@ -15,7 +15,6 @@ namespace {
 using namespace e2e;
 
 constexpr int kPrintCommand = 104;
-constexpr int kExitCommand = 101;
 
 // One pressure, two of each layer kind and `clouds` cloud layers a hundred metres apart.
 std::string WriteWeatherFile(int clouds) {
@@ -31,13 +30,7 @@ std::string WriteWeatherFile(int clouds) {
     text += "cloud lower=" + std::to_string(1000 + 100 * c) + " upper=" +
             std::to_string(1090 + 100 * c) + " cover=" + std::to_string(c % 9) +
             " type=9 preciptype=1 preciprate=2 precipbase=300\n";
-  const std::string path = TestFolder() + "weather.txt";
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  DWORD written = 0;
-  WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr);
-  CloseHandle(file);
-  return path;
+  return WriteTestFile("weather.txt", text);
 }
 
 E2E_TEST(VentrelPrint, PanesOverTwoPagesWithHeaderAndCloudHeadingRepeated) {
@@ -109,24 +102,6 @@ E2E_TEST(VentrelPrint, CancelInThePrintDialogPrintsNothing) {
   CHECK(IsWindowEnabled(ventrel.window));
   CHECK(ventrel.Close());
 }
-
-struct PalvioRun {
-  Process process;
-  HWND window = nullptr;
-
-  ~PalvioRun() {
-    if (window && process.Running()) {
-      PostMessageA(window, WM_COMMAND, kExitCommand, 0);
-      process.Wait(5000);
-    }
-  }
-  bool Start() {
-    if (!process.Start("\"" + ExeFolder() + "Palvio.exe\"")) return false;
-    window = WaitForWindow("Palvio", nullptr, 30000, process.Id());
-    return window != nullptr;
-  }
-  HWND List() const { return LvFindChild(window); }
-};
 
 std::string PrintPalvio(const PalvioRun& palvio) {
   const std::vector<std::string> before = PdfFiles();

@@ -67,19 +67,12 @@ HWND WaitForDialog(DWORD process, const char* caption) {
   return dialog;
 }
 
-void Click(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+using e2e::Click;
+using e2e::FieldText;
 
 void CloseDialog(HWND dialog, int button) {
   Click(dialog, button);
   Require(e2e::WaitUntil([&] { return !IsWindow(dialog); }, kWait), "a dialog stayed open");
-}
-
-std::string FieldText(HWND dialog, int id) {
-  char text[128] = "";
-  DWORD_PTR result = 0;
-  SendMessageTimeoutA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof text, LPARAM(text), SMTO_BLOCK,
-                      5000, &result);
-  return text;
 }
 
 // The main window at the desktop's top left, as big as on a first start.

@@ -25,9 +25,7 @@ struct Child {
 };
 
 bool StartChild(Child& child, const std::string& commandLine, const char* windowClass) {
-  if (!child.process.Start(commandLine)) return false;
-  child.window = WaitForWindow(windowClass, nullptr, 10000, child.process.Id());
-  return child.window != nullptr;
+  return (child.window = StartWithWindow(child.process, commandLine, windowClass)) != nullptr;
 }
 
 template <typename Function>

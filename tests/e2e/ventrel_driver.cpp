@@ -22,30 +22,10 @@ const char* const kSimulatorKeys[] = {
 
 }  // namespace
 
-bool DevsimRun::Start(const std::string& switches) {
-  logPath = TestFolder() + "devsim.log";
-  std::string command = "\"" + ExeFolder() + "devsim.exe\" \"--log=" + logPath + "\"";
-  if (!switches.empty()) command += " " + switches;
-  if (!process.Start(command)) return false;
-  window = WaitForWindow("FS98MAIN", nullptr, 30000, process.Id());
-  return window != nullptr;
-}
-
-void DevsimRun::Close() {
-  if (window && process.Running()) {
-    PostMessageA(window, WM_CLOSE, 0, 0);
-    process.Wait(3000);
-  }
-  process.Reset();
-  window = nullptr;
-}
-
 bool VentrelRun::Start(const std::string& arguments) {
   std::string command = "\"" + ExeFolder() + "Ventrel.exe\"";
   if (!arguments.empty()) command += " " + arguments;
-  if (!process.Start(command)) return false;
-  window = WaitForWindow("Ventrel", nullptr, 30000, process.Id());
-  if (!window) return false;
+  if (!(window = StartWithWindow(process, command, "Ventrel"))) return false;
   WaitUntil([&] { return (panes = FindPanes(window))[kPanes - 1] != nullptr; }, 15000);
   return panes[kPanes - 1] != nullptr;
 }
@@ -87,30 +67,12 @@ void ForgetVentrelSettings() {
   for (const char* key : kSimulatorKeys) RegDeleteTreeA(HKEY_LOCAL_MACHINE, key);
 }
 
-std::vector<std::string> ListRows(HWND list) {
-  std::vector<std::string> rows;
-  const int columns = int(LvColumns(list).size());
-  const int count = LvRowCount(list);
-  for (int r = 0; r < count; ++r) {
-    std::string row;
-    for (int k = 0; k < columns; ++k) row += (k ? "|" : "") + LvCell(list, r, k);
-    rows.push_back(row);
-  }
-  return rows;
-}
-
-UINT ListItemState(HWND list, int row, UINT mask) {
-  return UINT(SendMessageA(list, LVM_GETITEMSTATE, WPARAM(row), LPARAM(mask)));
-}
-
-bool ListSetItemState(HWND list, int row, UINT state, UINT mask) {
-  RemoteBuffer remote(list, sizeof(LVITEMA));
-  if (!remote.Valid()) return false;
-  LVITEMA item = {};
-  item.state = state;
-  item.stateMask = mask;
-  remote.Write(0, &item, sizeof item);
-  return SendMessageA(list, LVM_SETITEMSTATE, WPARAM(row), LPARAM(remote.At(0))) != 0;
+bool StartConnected(DevsimRun& sim, VentrelRun& app, const std::string& switches, int cloudRows,
+                    unsigned timeoutMs) {
+  if (!sim.Start(switches) || !app.Start()) return false;
+  return WaitUntil([&] { return app.Caption() != "Nimbrel: Not connected to Korvel" &&
+                                LvRowCount(app.panes[4]) == cloudRows; },
+                   timeoutMs);
 }
 
 std::array<HWND, kPanes> FindPanes(HWND main) {
@@ -162,20 +124,6 @@ bool MenuGrayed(HWND main, UINT id) {
 bool MenuChecked(HWND main, UINT id) {
   const UINT state = MenuStates(main, {id})[0];
   return state != 0xFFFFFFFF && (state & MF_CHECKED) != 0;
-}
-
-}  // namespace e2e
-
-namespace e2e {
-
-RECT ListItemRect(HWND list, int row) {
-  RECT rect = {};
-  rect.left = LVIR_BOUNDS;
-  RemoteBuffer remote(list, sizeof rect);
-  if (!remote.Valid() || !remote.Write(0, &rect, sizeof rect)) return rect;
-  if (SendMessageA(list, LVM_GETITEMRECT, WPARAM(row), LPARAM(remote.At(0))))
-    remote.Read(0, &rect, sizeof rect);
-  return rect;
 }
 
 HWND FocusOfThread(HWND window) {

@@ -8,25 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/devsim_run.h"
 #include "tests/e2e/harness.h"
 #include "tests/e2e/listview.h"
 
 namespace e2e {
-
-// devsim with a log in the test's folder; closed (or killed) at scope end.
-struct DevsimRun {
-  Process process;
-  HWND window = nullptr;
-  std::string logPath;
-
-  DevsimRun() = default;
-  DevsimRun(const DevsimRun&) = delete;
-  DevsimRun& operator=(const DevsimRun&) = delete;
-  ~DevsimRun() { Close(); }
-  bool Start(const std::string& switches);
-  void Close();
-  std::string Log() const { return ReadTextFile(logPath); }
-};
 
 constexpr int kPanes = 6;
 
@@ -54,12 +40,11 @@ struct VentrelRun {
 // A fresh start: no "Ventrel.ini" and none of the simulator's registry keys.
 void ForgetVentrelSettings();
 std::string VentrelIniPath();
+// Ventrel started beside devsim with these switches, connected once the cloud pane has
+// `cloudRows` rows (its insertion row counted).
+bool StartConnected(DevsimRun& sim, VentrelRun& app, const std::string& switches, int cloudRows,
+                    unsigned timeoutMs = 8000);
 
-// List views of another process, beside those of listview.h.
-// Every row, every column, as "cell|cell|...".
-std::vector<std::string> ListRows(HWND list);
-UINT ListItemState(HWND list, int row, UINT mask);
-bool ListSetItemState(HWND list, int row, UINT state, UINT mask);
 // The pane windows of Ventrel's main window, by pane index, found by their first headers.
 std::array<HWND, kPanes> FindPanes(HWND main);
 
@@ -77,11 +62,6 @@ std::vector<UINT> MenuStates(HWND main, const std::vector<UINT>& ids);
 bool MenuGrayed(HWND main, UINT id);
 bool MenuChecked(HWND main, UINT id);
 
-}  // namespace e2e
-
-namespace e2e {
-
-RECT ListItemRect(HWND list, int row);
 // The window that has the keyboard focus on the thread that owns `window`.
 HWND FocusOfThread(HWND window);
 // Whether any committed memory of the process holds these bytes.

@@ -62,16 +62,6 @@ const std::vector<std::string> kRichRows[e2e::kPanes] = {
      "  2 |20000ft|41.2kn|358.0T|0kn|0|0", "  3 ||||||"},
 };
 
-std::string WriteWeather(const char* name, const std::string& text) {
-  const std::string path = e2e::TestFolder() + name;
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (f) {
-    std::fputs(text.c_str(), f);
-    std::fclose(f);
-  }
-  return path;
-}
-
 bool AllGrayed(HWND main, const std::vector<UINT>& ids, bool grayed) {
   const std::vector<UINT> states = e2e::MenuStates(main, ids);
   for (UINT s : states)
@@ -95,12 +85,8 @@ struct Connected {
   VentrelRun app;
   explicit Connected(const std::string& switches = "") {
     e2e::ForgetVentrelSettings();
-    const std::string weather = WriteWeather("rich.txt", kRichWeather);
-    REQUIRE(sim.Start("\"--weather=" + weather + "\" " + switches));
-    REQUIRE(app.Start());
-    REQUIRE(e2e::WaitUntil([&] { return app.Caption() != kNotConnected &&
-                                        e2e::LvRowCount(app.panes[4]) == 3; },
-                           5000));
+    const std::string weather = e2e::WriteTestFile("rich.txt", kRichWeather);
+    REQUIRE(e2e::StartConnected(sim, app, "\"--weather=" + weather + "\" " + switches, 3));
   }
 };
 
@@ -286,7 +272,7 @@ E2E_TEST(Ventrel, WithoutAutoRefreshPanesChangeOnlyOnRefresh) {
   c.app.CommandNow(kAutoRefresh);
   CHECK(!e2e::MenuChecked(c.app.window, kAutoRefresh));
   Sleep(2500);  // timer 1011 refreshes until its first success, then gives way to 1012
-  const std::string changed = WriteWeather("one-cloud.txt", "cloud upper=1000 lower=500\n");
+  const std::string changed = e2e::WriteTestFile("one-cloud.txt", "cloud upper=1000 lower=500\n");
   REQUIRE(e2e::SendDevsimControl(c.sim.window, ("\"--weather=" + changed + "\"").c_str()));
   Sleep(2500);  // more than a 2 s tick
   CheckRows(c.app.panes[4], kRichRows[4]);
@@ -296,7 +282,7 @@ E2E_TEST(Ventrel, WithoutAutoRefreshPanesChangeOnlyOnRefresh) {
 
   c.app.CommandNow(kAutoRefresh);
   CHECK(e2e::MenuChecked(c.app.window, kAutoRefresh));
-  const std::string rich = WriteWeather("rich-again.txt", kRichWeather);
+  const std::string rich = e2e::WriteTestFile("rich-again.txt", kRichWeather);
   REQUIRE(e2e::SendDevsimControl(c.sim.window, ("\"--weather=" + rich + "\"").c_str()));
   CHECK(e2e::WaitUntil([&] { return PaneRowsAre(c.app.panes[4], kRichRows[4]); }, kOneTick));
 }
@@ -313,7 +299,7 @@ E2E_TEST(Ventrel, OneChangedByteRefillsOnlyItsPane) {
 
   std::string text = kRichWeather;
   text.replace(text.find("cover=3"), 7, "cover=4");
-  const std::string path = WriteWeather("cover.txt", text);
+  const std::string path = e2e::WriteTestFile("cover.txt", text);
   REQUIRE(e2e::SendDevsimControl(c.sim.window, ("\"--weather=" + path + "\"").c_str()));
   CHECK(e2e::WaitUntil([&] { return e2e::LvCell(clouds, 1, 4) == "4/8"; }, kOneTick));
   CHECK_EQ(e2e::ListItemState(clouds, 1, LVIS_SELECTED), 0u);

@@ -13,7 +13,10 @@
 
 namespace {
 
+using e2e::Click;
 using e2e::DevsimRun;
+using e2e::FieldText;
+using e2e::SetField;
 using e2e::VentrelRun;
 
 enum : UINT { kAutoRefresh = 105, kAltFeet = 1101, kAltMetres = 1102 };
@@ -38,16 +41,6 @@ const char kWeather[] =
     "cloud upper=3048 lower=2000 deviation=0 cover=3 type=1 turbulence=0 icing=0 precipbase=0 "
     "preciptype=0 preciprate=0\n";
 
-std::string WriteWeather(const char* name, const std::string& text) {
-  const std::string path = e2e::TestFolder() + name;
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (f) {
-    std::fputs(text.c_str(), f);
-    std::fclose(f);
-  }
-  return path;
-}
-
 // 16-bit words as devsim logs a write's data: little-endian, upper-case hex.
 std::string Words(std::initializer_list<int> words) {
   std::string hex;
@@ -64,22 +57,6 @@ bool LogHas(const DevsimRun& sim, const std::string& line) {
   return sim.Log().find(line) != std::string::npos;
 }
 
-std::string FieldText(HWND dialog, int id) {
-  char text[128] = "";
-  DWORD_PTR result = 0;
-  SendMessageTimeoutA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof text, LPARAM(text), SMTO_BLOCK,
-                      5000, &result);
-  return text;
-}
-
-void SetField(HWND dialog, int id, const char* text) {
-  DWORD_PTR result = 0;
-  SendMessageTimeoutA(GetDlgItem(dialog, id), WM_SETTEXT, 0, LPARAM(text), SMTO_BLOCK, 5000,
-                      &result);
-}
-
-void Click(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
-
 struct Connected {
   DevsimRun sim;
   VentrelRun app;
@@ -87,11 +64,8 @@ struct Connected {
     e2e::ForgetVentrelSettings();
     // devsim appends; a folder left by an earlier run in the same prefix must not count.
     DeleteFileA((e2e::TestFolder() + "devsim.log").c_str());
-    REQUIRE(sim.Start("\"--weather=" + WriteWeather("weather.txt", weather) + "\""));
-    REQUIRE(app.Start());
-    REQUIRE(e2e::WaitUntil([&] { return app.Caption() != kNotConnected &&
-                                        e2e::LvRowCount(app.panes[kCloud]) == 3; },
-                           5000));
+    REQUIRE(e2e::StartConnected(
+        sim, app, "\"--weather=" + e2e::WriteTestFile("weather.txt", weather) + "\"", 3));
   }
 
   HWND Pane(int p) const { return app.panes[p]; }
@@ -163,7 +137,7 @@ E2E_TEST(LayerEdit, PanesHoldStillWhileADialogIsOpen) {
   CHECK_EQ(FieldText(dialog, 1024), std::string("10000"));
   CHECK(!IsWindowEnabled(GetDlgItem(dialog, 1024)));
   CHECK_EQ(FieldText(dialog, 1027), std::string("30"));
-  const std::string changed = WriteWeather("changed.txt", "cloud upper=1000 lower=500\n");
+  const std::string changed = e2e::WriteTestFile("changed.txt", "cloud upper=1000 lower=500\n");
   REQUIRE(e2e::SendDevsimControl(c.sim.window, ("\"--weather=" + changed + "\"").c_str()));
   Sleep(2500);  // ticks come, but find the busy flag set
   CHECK_EQ(e2e::LvRowCount(c.Pane(kCloud)), 3);
@@ -227,7 +201,7 @@ E2E_TEST(LayerEdit, DeleteAsksFirst) {
   // Changed behind Ventrel's back: only a refresh the delete asks for brings it.
   std::string text = kWeather;
   text.replace(text.find("cover=3"), 7, "cover=4");
-  const std::string path = WriteWeather("cover.txt", text);
+  const std::string path = e2e::WriteTestFile("cover.txt", text);
   REQUIRE(e2e::SendDevsimControl(c.sim.window, ("\"--weather=" + path + "\"").c_str()));
 
   c.PressOnRow(kVisibility, 1, VK_DELETE);

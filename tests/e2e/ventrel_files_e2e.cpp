@@ -57,10 +57,6 @@ std::string WriteFile(const std::string& path, const void* bytes, size_t size) {
   return path;
 }
 
-std::string WriteText(const char* name, const char* text) {
-  return WriteFile(e2e::TestFolder() + name, text, std::strlen(text));
-}
-
 bool FileExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -132,7 +128,7 @@ bool SubmitFileDialog(HWND dialog, const std::string& path) {
   if (!name) name = GetDlgItem(dialog, 0x480);  // edt1 in older layouts
   if (!name) return false;
   SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-  PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  e2e::Click(dialog, IDOK);
   bool closed = e2e::WaitUntil([&] { return !IsWindow(dialog); }, 5000);
   return closed;
 }
@@ -163,16 +159,7 @@ void CheckSameRows(const std::vector<std::vector<std::string>>& got,
 }
 
 std::string WeatherFile(const char* name, const char* text = kRichWeather) {
-  return "\"--weather=" + WriteText(name, text) + "\"";
-}
-
-// Ventrel beside devsim, connected, its panes holding devsim's weather.
-bool StartConnected(DevsimRun& sim, VentrelRun& app, const std::string& switches,
-                    int cloudRows) {
-  if (!sim.Start(switches) || !app.Start()) return false;
-  return e2e::WaitUntil([&] { return app.Caption() != kNotConnected &&
-                                     e2e::LvRowCount(app.panes[4]) == cloudRows; },
-                        5000);
+  return "\"--weather=" + e2e::WriteTestFile(name, text) + "\"";
 }
 
 std::string IniValue(const char* key) {
@@ -234,7 +221,7 @@ E2E_TEST(VentrelFiles, SavingOverAWxFileKeepsItsStationEntries) {
   // The dialog asks before replacing; yes, and the stations stay all the same.
   HWND name = GetDlgItem(dialog, 0x47C);
   SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-  PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  e2e::Click(dialog, IDOK);
   HWND ask = nullptr;
   REQUIRE(e2e::WaitUntil([&] {
     for (HWND w = e2e::FindTopWindow("#32770", kSaveTitle, app.process.Id()); w;
@@ -242,7 +229,7 @@ E2E_TEST(VentrelFiles, SavingOverAWxFileKeepsItsStationEntries) {
       if (w != dialog) ask = w;
     return ask != nullptr;
   }, 5000));
-  PostMessageA(GetDlgItem(ask, IDYES), BM_CLICK, 0, 0);
+  e2e::Click(ask, IDYES);
   REQUIRE(e2e::WaitUntil([&] { return !IsWindow(dialog); }, 5000));
   const size_t first = 68 + 28 + 2 * 12 + 44 + 2 * 16;
   std::string after;
@@ -375,7 +362,7 @@ E2E_TEST(VentrelFiles, AirportSearchJumpsToTheStationEntry) {
   CHECK_EQ(PressureCell(app), std::string("990.0mb (29.23\")"));
   CHECK_EQ(app.Caption(), base + "2 [0x01F4] ICAO=KJFK (Alt 13ft, Lat 40.6398, Long -73.7789)");
 
-  PostMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+  e2e::Click(dialog, IDCANCEL);
   CHECK(e2e::WaitUntil([&] { return !IsWindow(dialog); }, 5000));
   CHECK(IniValue("GetIcaoWindow").rfind("[", 0) == 0);
 }
@@ -453,7 +440,7 @@ E2E_TEST(VentrelFiles, RememberedPathPicksFolderAndFilter) {
   app.Command(kLoadAndShow);
   dialog = WaitForFileDialog(app, kLoadTitle);
   REQUIRE(dialog);
-  PostMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+  e2e::Click(dialog, IDCANCEL);
   CHECK(e2e::WaitUntil([&] { return !IsWindow(dialog); }, 5000));
   CHECK_EQ(IniValue("VTDpath"), folder + "second.wx");
   CHECK(app.WaitForCaption(kNotConnected, kOneTick));
