@@ -16,13 +16,15 @@ void RequestBlock::Rewind() {
   pending_.clear();
 }
 
-bool RequestBlock::Fits(size_t recordSize) const {
-  return recordSize <= size_ && cursor_ + kEndWordSize <= size_ - recordSize;
+// The record's length is added in 64 bits: a size near 4 GiB plus its header would wrap a
+// 32-bit size_t round to a few bytes.
+bool RequestBlock::Fits(uint64_t recordSize) const {
+  return recordSize <= size_ && cursor_ + kEndWordSize <= size_ - size_t(recordSize);
 }
 
 void RequestBlock::QueueRead(uint32_t offset, uint32_t size, void* destination) {
   if (!base_) return;
-  if (!Fits(kReadHeaderSize + size_t(size))) {
+  if (!Fits(uint64_t(kReadHeaderSize) + size)) {
     overflowed_ = true;
     return;
   }
@@ -39,7 +41,7 @@ void RequestBlock::QueueRead(uint32_t offset, uint32_t size, void* destination) 
 
 void RequestBlock::QueueWrite(uint32_t offset, uint32_t size, const void* source) {
   if (!base_) return;
-  if (!Fits(kWriteHeaderSize + size_t(size))) {
+  if (!Fits(uint64_t(kWriteHeaderSize) + size)) {
     overflowed_ = true;
     return;
   }

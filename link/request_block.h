@@ -78,7 +78,7 @@ class RequestBlock {
     void* destination;
     uint32_t size;
   };
-  bool Fits(size_t recordSize) const;
+  bool Fits(uint64_t recordSize) const;
 
   uint8_t* base_ = nullptr;
   size_t size_ = 0;

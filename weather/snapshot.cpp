@@ -1,12 +1,13 @@
 #include "weather/snapshot.h"
 
 #include <cstring>
-#include <new>
+
+#include "weather/allocation.h"
 
 TableBlock TableBlock::Allocate(size_t size) {
   TableBlock block;
   if (size == 0) return block;
-  block.bytes_.reset(new (std::nothrow) uint8_t[size]);
+  block.bytes_ = AllocateBytes(size);
   if (block.bytes_) block.size_ = size;
   return block;
 }

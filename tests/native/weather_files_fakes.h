@@ -13,15 +13,53 @@
 #include "weather/files/file_commands.h"
 #include "weather/files/file_system.h"
 
+// A file far larger than memory, as a sparse file on disk: its first bytes as given, zeros from
+// there to `size`. Counts what was asked of it.
+class SparseSource : public ByteSource {
+ public:
+  SparseSource(const std::vector<uint8_t>& start, uint64_t size) : start_(start), size_(size) {}
+  uint64_t Size() const override { return size_; }
+  size_t ReadAt(uint64_t offset, uint8_t* out, size_t n) override {
+    ++reads;
+    if (n > largestRead) largestRead = n;
+    if (offset >= size_) return 0;
+    if (n > size_ - offset) n = size_t(size_ - offset);
+    std::memset(out, 0, n);
+    if (offset < start_.size()) {
+      const size_t given = start_.size() - size_t(offset);
+      std::memcpy(out, start_.data() + offset, n < given ? n : given);
+    }
+    return n;
+  }
+
+  int reads = 0;
+  size_t largestRead = 0;
+
+ private:
+  std::vector<uint8_t> start_;
+  uint64_t size_;
+};
+
+struct SparseFile {
+  std::vector<uint8_t> start;
+  uint64_t size = 0;
+};
+
 class MemoryFiles : public WeatherFileSystem {
  public:
   std::map<std::string, std::vector<uint8_t>> files;
+  std::map<std::string, SparseFile> sparse;  // opened for reading only
   bool failCreate = false;
   long failWriteAfter = -1;  // >= 0: the temporary gets this many bytes, then the write fails
   bool failReplace = false;
   int opened = 0;
 
   std::unique_ptr<ByteSource> OpenForReading(const char* path) override {
+    auto huge = sparse.find(path);
+    if (huge != sparse.end()) {
+      ++opened;
+      return std::unique_ptr<ByteSource>(new SparseSource(huge->second.start, huge->second.size));
+    }
     auto it = files.find(path);
     if (it == files.end()) return nullptr;
     ++opened;

@@ -1,5 +1,6 @@
 #include "weather/files/file_commands.h"
 
+#include <cstring>
 #include <vector>
 
 #include "weather/files/vtd_file.h"
@@ -28,6 +29,17 @@ bool LoadDataFile(FileContext& context, const char* path, bool setInSimulator) {
   return true;
 }
 
+namespace {
+
+bool WriteWxFile(FileContext& context, const char* path, ByteBuffer& bytes,
+                 const ByteBuffer& stations, size_t entrySize) {
+  EncodeWxEntryInto(context.weather.snapshot, bytes.Bytes());
+  if (!stations.Empty()) std::memcpy(bytes.Bytes() + entrySize, stations.Bytes(), stations.Size());
+  return WriteFileSafely(context.files, path, bytes.Bytes(), bytes.Size());
+}
+
+}  // namespace
+
 void SaveDataFile(FileContext& context, const char* path) {
   DataFileImage image = EncodeDataFile(context.weather.snapshot);
   if (!WriteFileSafely(context.files, path, image.bytes.data(), image.bytes.size()))
@@ -38,15 +50,19 @@ void SaveDataFile(FileContext& context, const char* path) {
 }
 
 void SaveWxFile(FileContext& context, const char* path) {
-  std::vector<uint8_t> stations;
+  ByteBuffer stations;
+  bool kept = true;
   {
     // Closed again before the new file takes its place.
     std::unique_ptr<ByteSource> existing = context.files.OpenForReading(path);
-    if (existing) stations = WxStationEntries(*existing);
+    if (existing) kept = WxStationEntries(*existing, stations);
   }
-  std::vector<uint8_t> bytes = EncodeWxEntry(context.weather.snapshot);
-  bytes.insert(bytes.end(), stations.begin(), stations.end());
-  if (!WriteFileSafely(context.files, path, bytes.data(), bytes.size()))
+  // Station entries that cannot be kept whole are never cut short: the file stays as it is.
+  const size_t entrySize = WxEntrySize(context.weather.snapshot);
+  ByteBuffer bytes;
+  if (kept && uint64_t(entrySize) + stations.Size() <= kLargestFileBuffer)
+    bytes = ByteBuffer::Allocate(entrySize + stations.Size());
+  if (bytes.Empty() || !WriteWxFile(context, path, bytes, stations, entrySize))
     context.view.ShowError(0, kCreatingWxFileText);
   context.view.ActivateCurrentPane();
 }

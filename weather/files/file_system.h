@@ -8,6 +8,11 @@
 #include <memory>
 #include <vector>
 
+// The most a buffer or a block read from a file may take: what a 32-bit program could ever
+// hold. Larger groups and tails are refused as ones the memory is not there for, by the 64-bit
+// build too, so that both builds treat the same files the same way.
+constexpr uint64_t kLargestFileBuffer = 0x7FFFFFFF;
+
 // An open file (or a buffer standing in for one).
 class ByteSource {
  public:

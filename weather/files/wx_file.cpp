@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <new>
 
 #include "link/request_block.h"
 #include "weather/records.h"
@@ -178,8 +177,12 @@ struct Group {
   void (*convert)(const uint8_t*, uint8_t*);
 };
 
-// Reads one group into a whole-table block. False when the file cannot hold it whole or the
-// memory is not there; the position then moves by what a plain read would have consumed.
+// File records go through a buffer of this size, in pieces of whole records.
+constexpr size_t kGroupPieceSize = 16384;
+
+// Reads one group into a whole-table block. False when the file cannot hold it whole (the
+// position then moves by what a plain read would have consumed), when the block would be
+// larger than any buffer a file may fill, or when the memory is not there (the position stays).
 bool ReadGroup(ByteSource& file, uint64_t& position, const Group& g, TableBlock& block) {
   const uint64_t bytes = g.count * g.fileRecordSize;
   const uint64_t size = file.Size();
@@ -189,26 +192,26 @@ bool ReadGroup(ByteSource& file, uint64_t& position, const Group& g, TableBlock&
     return false;
   }
   if (g.count == 0) return true;
-  std::vector<uint8_t> records;
-  block = TableBlock::Allocate(size_t(g.count * g.layerSize));
-  if (block.Empty()) return false;
-  try {
-    records.resize(size_t(bytes));
-  } catch (const std::bad_alloc&) {
-    block = TableBlock();
-    return false;
+  // Counted in 64 bits: 429,496,730 visibility records are 2^32 + 4 bytes of blocks.
+  const uint64_t blockSize = g.count * g.layerSize;
+  if (blockSize > kLargestFileBuffer) return false;
+  TableBlock made = TableBlock::Allocate(size_t(blockSize));
+  if (made.Empty()) return false;
+  uint8_t piece[kGroupPieceSize];
+  const uint64_t perPiece = sizeof piece / g.fileRecordSize;
+  for (uint64_t i = 0; i < g.count;) {
+    const uint64_t records = g.count - i < perPiece ? g.count - i : perPiece;
+    const size_t want = size_t(records * g.fileRecordSize);
+    const size_t came = file.ReadAt(position, piece, want);
+    position += came;
+    if (came != want) return false;
+    for (uint64_t r = 0; r < records; ++r, ++i) {
+      uint8_t* layer = made.Bytes() + size_t(i * g.layerSize);
+      g.convert(piece + size_t(r * g.fileRecordSize), layer);
+      PutU16(layer + 2, uint16_t(g.count - 1 - i));
+    }
   }
-  size_t came = file.ReadAt(position, records.data(), records.size());
-  position += came;
-  if (came != records.size()) {
-    block = TableBlock();
-    return false;
-  }
-  for (uint64_t i = 0; i < g.count; ++i) {
-    uint8_t* layer = block.Bytes() + i * g.layerSize;
-    g.convert(&records[size_t(i * g.fileRecordSize)], layer);
-    PutU16(layer + 2, uint16_t(g.count - 1 - i));
-  }
+  block = std::move(made);
   return true;
 }
 
@@ -261,51 +264,73 @@ TableRecords WriterRecords(const WeatherSnapshot& snapshot, int table) {
 
 }  // namespace
 
-std::vector<uint8_t> EncodeWxEntry(const WeatherSnapshot& snapshot) {
-  TableRecords winds = WriterRecords(snapshot, kWindTable);
-  TableRecords visibility = WriterRecords(snapshot, kVisibilityTable);
-  TableRecords clouds = WriterRecords(snapshot, kCloudTable);
-  TableRecords temperatures = WriterRecords(snapshot, kTemperatureTable);
-  TableRecords pressure = WriterRecords(snapshot, kPressureTable);
+namespace {
 
-  WxEntryHeader h;
-  h.windsMinusOne = winds.count > 0 ? uint32_t(winds.count - 1) : 0;
-  h.visibilityCount = uint32_t(visibility.count);
-  h.cloudCount = uint32_t(clouds.count);
-  h.temperatureCount = uint32_t(temperatures.count);
+struct WriterTables {
+  TableRecords winds, visibility, clouds, temperatures, pressure;
+  WxEntryHeader header;
+};
+
+WriterTables TablesToWrite(const WeatherSnapshot& snapshot) {
+  WriterTables t;
+  t.winds = WriterRecords(snapshot, kWindTable);
+  t.visibility = WriterRecords(snapshot, kVisibilityTable);
+  t.clouds = WriterRecords(snapshot, kCloudTable);
+  t.temperatures = WriterRecords(snapshot, kTemperatureTable);
+  t.pressure = WriterRecords(snapshot, kPressureTable);
+  WxEntryHeader& h = t.header;
+  h.windsMinusOne = t.winds.count > 0 ? uint32_t(t.winds.count - 1) : 0;
+  h.visibilityCount = uint32_t(t.visibility.count);
+  h.cloudCount = uint32_t(t.clouds.count);
+  h.temperatureCount = uint32_t(t.temperatures.count);
   h.stationIndex = -1;
+  return t;
+}
 
-  std::vector<uint8_t> out(size_t(WxEntryLength(h)), 0);
-  uint8_t* p = out.data();
-  EncodeWxHeader(p, h);
+}  // namespace
+
+size_t WxEntrySize(const WeatherSnapshot& snapshot) {
+  // At most 65536 records of each table: a few megabytes.
+  return size_t(WxEntryLength(TablesToWrite(snapshot).header));
+}
+
+void EncodeWxEntryInto(const WeatherSnapshot& snapshot, uint8_t* out) {
+  const WriterTables t = TablesToWrite(snapshot);
+  uint8_t* p = out;
+  std::memset(p, 0, size_t(WxEntryLength(t.header)));
+  EncodeWxHeader(p, t.header);
   p += kWxHeaderSize;
-  if (winds.count == 0) {
+  if (t.winds.count == 0) {
     PutF32(p, kNoWindAltitude);  // the other fields stay 0
     p += kWxWindSize;
   }
-  for (int i = 0; i < winds.count; ++i, p += kWxWindSize) LayerToWxWind(winds.Record(i), p);
-  for (int i = 0; i < visibility.count; ++i, p += kWxVisibilitySize)
-    LayerToWxVisibility(visibility.Record(i), p);
-  for (int i = 0; i < clouds.count; ++i, p += kWxCloudSize) LayerToWxCloud(clouds.Record(i), p);
-  for (int i = 0; i < temperatures.count; ++i, p += kWxTemperatureSize)
-    LayerToWxTemperature(temperatures.Record(i), p);
-  RecordToWxPressure(pressure.count > 0 ? pressure.Record(0) : nullptr, p);
+  for (int i = 0; i < t.winds.count; ++i, p += kWxWindSize) LayerToWxWind(t.winds.Record(i), p);
+  for (int i = 0; i < t.visibility.count; ++i, p += kWxVisibilitySize)
+    LayerToWxVisibility(t.visibility.Record(i), p);
+  for (int i = 0; i < t.clouds.count; ++i, p += kWxCloudSize)
+    LayerToWxCloud(t.clouds.Record(i), p);
+  for (int i = 0; i < t.temperatures.count; ++i, p += kWxTemperatureSize)
+    LayerToWxTemperature(t.temperatures.Record(i), p);
+  RecordToWxPressure(t.pressure.count > 0 ? t.pressure.Record(0) : nullptr, p);
+}
+
+std::vector<uint8_t> EncodeWxEntry(const WeatherSnapshot& snapshot) {
+  std::vector<uint8_t> out(WxEntrySize(snapshot));
+  EncodeWxEntryInto(snapshot, out.data());
   return out;
 }
 
-std::vector<uint8_t> WxStationEntries(ByteSource& existing) {
-  std::vector<uint8_t> tail;
+bool WxStationEntries(ByteSource& existing, ByteBuffer& tail) {
+  tail = ByteBuffer();
   uint8_t header[kWxHeaderSize];
-  if (existing.ReadAt(0, header, sizeof header) != sizeof header) return tail;
+  if (existing.ReadAt(0, header, sizeof header) != sizeof header) return true;
   const uint64_t first = WxEntryLength(DecodeWxHeader(header));
   const uint64_t size = existing.Size();
-  if (size <= first) return tail;
-  try {
-    tail.resize(size_t(size - first));
-  } catch (const std::bad_alloc&) {
-    tail.clear();
-    return tail;
-  }
-  tail.resize(existing.ReadAt(first, tail.data(), tail.size()));
-  return tail;
+  if (size <= first) return true;
+  // Compared in 64 bits: the tail of a file of 4 GiB or more must not wrap to a short one.
+  if (size - first > kLargestFileBuffer) return false;
+  tail = ByteBuffer::Allocate(size_t(size - first));
+  if (tail.Empty()) return false;
+  tail.Keep(existing.ReadAt(first, tail.Bytes(), tail.Size()));
+  return true;
 }

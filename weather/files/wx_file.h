@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "weather/allocation.h"
 #include "weather/files/file_system.h"
 #include "weather/snapshot.h"
 
@@ -69,9 +70,13 @@ bool ReadWxEntry(ByteSource& file, uint64_t offset, WxEntryTables& entry);
 
 // The entry for the snapshot's tables 1 to 5 (counts from the descriptors, records bounded by
 // the blocks). An empty snapshot gives the 68-byte entry: one wind record topping at 609.6 m
-// and 1013.2 mb.
+// and 1013.2 mb. EncodeWxEntryInto fills WxEntrySize bytes at out.
+size_t WxEntrySize(const WeatherSnapshot& snapshot);
+void EncodeWxEntryInto(const WeatherSnapshot& snapshot, uint8_t* out);
 std::vector<uint8_t> EncodeWxEntry(const WeatherSnapshot& snapshot);
 
-// The bytes of an existing file that follow its first entry (the station entries); empty when
-// it has none or its first header is cut short.
-std::vector<uint8_t> WxStationEntries(ByteSource& existing);
+// The bytes of an existing file that follow its first entry (the station entries), as far as
+// they can be read; empty when it has none or its first header is cut short. False when they
+// are too many to hold (or the memory is not there): the file cannot be saved over then
+// without losing them.
+bool WxStationEntries(ByteSource& existing, ByteBuffer& tail);
