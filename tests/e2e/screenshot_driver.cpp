@@ -164,7 +164,7 @@ void InstallAirportFile() {
   HKEY key;
   Require(RegCreateKeyExA(HKEY_LOCAL_MACHINE,
                           "SOFTWARE\\Microsoft\\Microsoft Games\\Flight Simulator\\7.0", 0, nullptr,
-                          0, KEY_SET_VALUE, nullptr, &key, nullptr) == ERROR_SUCCESS,
+                          0, KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr, &key, nullptr) == ERROR_SUCCESS,
           "cannot write the registry");
   RegSetValueExA(key, "InstalledTo", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
                  DWORD(folder.size() + 1));

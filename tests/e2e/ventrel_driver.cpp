@@ -64,7 +64,10 @@ std::string VentrelIniPath() {
 
 void ForgetVentrelSettings() {
   DeleteFileA(VentrelIniPath().c_str());
-  for (const char* key : kSimulatorKeys) RegDeleteTreeA(HKEY_LOCAL_MACHINE, key);
+  for (const char* key : kSimulatorKeys) {
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, key);
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, key, KEY_WOW64_32KEY, 0);  // where the simulator's live
+  }
 }
 
 bool StartConnected(DevsimRun& sim, VentrelRun& app, const std::string& switches, int cloudRows,

@@ -383,7 +383,7 @@ E2E_TEST(Ventrel, PlacementIsStoredAtCloseAndRestored) {
 
 void SetInstalledTo(const char* key, const std::string* value) {
   HKEY handle;
-  REQUIRE(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle,
+  REQUIRE(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr, &handle,
                           nullptr) == ERROR_SUCCESS);
   if (value)
     RegSetValueExA(handle, "InstalledTo", 0, REG_SZ, reinterpret_cast<const BYTE*>(value->c_str()),

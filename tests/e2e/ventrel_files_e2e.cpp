@@ -317,7 +317,8 @@ void InstallAirportFile() {
   HKEY key;
   REQUIRE(RegCreateKeyExA(HKEY_LOCAL_MACHINE,
                           "SOFTWARE\\Microsoft\\Microsoft Games\\Flight Simulator\\7.0", 0,
-                          nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) == ERROR_SUCCESS);
+                          nullptr, 0, KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr, &key,
+                          nullptr) == ERROR_SUCCESS);
   RegSetValueExA(key, "InstalledTo", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
                  DWORD(folder.size() + 1));
   RegCloseKey(key);
@@ -444,4 +445,73 @@ E2E_TEST(VentrelFiles, RememberedPathPicksFolderAndFilter) {
   CHECK(e2e::WaitUntil([&] { return !IsWindow(dialog); }, 5000));
   CHECK_EQ(IniValue("VTDpath"), folder + "second.wx");
   CHECK(app.WaitForCaption(kNotConnected, kOneTick));
+}
+
+namespace {
+
+constexpr const char kSimulator70Key[] =
+    "SOFTWARE\\Microsoft\\Microsoft Games\\Flight Simulator\\7.0";
+
+// A command of the system's own tools, waited for; true when it ends with code 0.
+bool RunTool(const std::string& commandLine) {
+  e2e::Process tool;
+  return tool.Start(commandLine) && tool.Wait(30000) && tool.ExitCode() == 0;
+}
+
+bool KeyInView(REGSAM view) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSimulator70Key, 0, KEY_QUERY_VALUE | view, &key) !=
+      ERROR_SUCCESS)
+    return false;
+  RegCloseKey(key);
+  return true;
+}
+
+}  // namespace
+
+// The simulator is a 32-bit program: its folder is in the 32-bit view of the registry only,
+// where the 64-bit build has to look for it as the 32-bit one does.
+E2E_TEST(VentrelFiles, SimulatorFolderComesFromThe32BitRegistryView) {
+  e2e::ForgetVentrelSettings();
+  InstallAirportFile();
+  e2e::ForgetVentrelSettings();  // the airport file stays, the registry values go
+  const std::string folder = e2e::TestFolder() + "sim";
+  REQUIRE(RunTool(std::string("reg add \"HKLM\\") + kSimulator70Key +
+                  "\" /v InstalledTo /t REG_SZ /d \"" + folder + "\" /reg:32 /f"));
+  CHECK(KeyInView(KEY_WOW64_32KEY));
+  CHECK(!KeyInView(KEY_WOW64_64KEY));
+  const std::string path = WriteThreeEntryWx("three.wx");
+  VentrelRun app;
+  REQUIRE(app.Start("\"" + path + "\""));
+  CHECK(app.WaitForCaption(std::string(kNotConnected) + ": Showing .WX at index=0", kOneTick));
+  CHECK(!e2e::MenuGrayed(app.window, kFindAirport));
+  CHECK(app.Close());
+  e2e::ForgetVentrelSettings();
+}
+
+// On current Windows the 64-bit build cannot write the Windows folder at all: a settings file
+// that cannot be written changes nothing else.
+E2E_TEST(VentrelFiles, ReadOnlySettingsFileChangesNothingElse) {
+  e2e::ForgetVentrelSettings();
+  const std::string ini = e2e::VentrelIniPath();
+  const std::string settings = "[Settings]\r\nMainWindow=[30,40,700,500]\r\n";
+  WriteFile(ini, settings.data(), settings.size());
+  REQUIRE(SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_READONLY));
+  const std::string path = WriteThreeEntryWx("read only.wx");
+  {
+    VentrelRun app;
+    REQUIRE(app.Start("\"" + path + "\""));
+    CHECK(app.WaitForCaption(std::string(kNotConnected) + ": Showing .WX at index=0", kOneTick));
+    RECT r;
+    GetWindowRect(app.window, &r);
+    CHECK_EQ(r.left, 30);
+    CHECK_EQ(r.right - r.left, 700);
+    MoveWindow(app.window, 60, 70, 720, 520, TRUE);
+    CHECK_EQ(PressureCell(app), std::string("1013.2mb (29.92\")"));
+    CHECK(app.Close());
+    CHECK_EQ(app.process.ExitCode(), DWORD(0));
+  }
+  CHECK_EQ(e2e::ReadTextFile(ini), settings);
+  SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
+  e2e::ForgetVentrelSettings();
 }

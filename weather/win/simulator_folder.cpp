@@ -32,10 +32,13 @@ class FileHandle {
   HANDLE handle_;
 };
 
-// The value as read may lack its terminator when it fills all 259 bytes.
+// The value as read may lack its terminator when it fills all 259 bytes. The simulator is a
+// 32-bit program: its keys live in the 32-bit view of the registry, which the 64-bit build
+// has to ask for (the 32-bit build gets it anyway on 64-bit Windows).
 bool ReadInstalledTo(const char* keyName, char* folder) {
   HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyName, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyName, 0, KEY_QUERY_VALUE | KEY_WOW64_32KEY, &key) !=
+      ERROR_SUCCESS)
     return false;
   DWORD size = kFolderValueSize;
   const LONG result =

@@ -1,0 +1,81 @@
+// Running out of memory at every allocation a file command makes, in turn: the command ends
+// quietly (or with its error box for a save) and the program goes on.
+#include "weather/allocation.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "weather/files/file_commands.h"
+#include "weather/files/wx_browse.h"
+#include "weather_files_fakes.h"
+#include "wx_builder.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// Turns the failures off again whatever the test does.
+struct FailingFrom {
+  explicit FailingFrom(unsigned long n) { FailAllocationsFrom(n); }
+  ~FailingFrom() { FailAllocationsFrom(0); }
+};
+
+TEST(AllocationFailure, SeamFailsTheNthAllocationAndAllAfter) {
+  FailingFrom failing(2);
+  EXPECT_NE(AllocateBytes(8), nullptr);
+  EXPECT_EQ(AllocateBytes(8), nullptr);
+  EXPECT_EQ(AllocateBytes(8), nullptr);
+  FailAllocationsFrom(0);
+  EXPECT_NE(AllocateBytes(8), nullptr);
+  EXPECT_TRUE(TableBlock::Allocate(0).Empty());
+}
+
+TEST(AllocationFailure, WxShowAtEveryAllocationKeepsTheGroupsBefore) {
+  const Bytes file = WxFile({{-1, 3, 2, 4, 5}, {419, 1, 0, 0, 0}});
+  for (unsigned long n = 1;; ++n) {
+    FileBench bench;
+    bench.files.files["a.wx"] = file;
+    WxBrowseState browse;
+    const unsigned long before = AllocationsAsked();
+    bool ok;
+    {
+      FailingFrom failing(n);
+      ok = LoadWxEntry(bench.context, browse, "a.wx", WxLoad::kShow, -1, 0);
+    }
+    SCOPED_TRACE(n);
+    EXPECT_TRUE(ok);
+    EXPECT_TRUE(bench.view.errors.empty());
+    // Groups come in file order; the first one refused and all after it are missing.
+    const int order[] = {kWindTable, kVisibilityTable, kCloudTable, kTemperatureTable,
+                         kPressureTable};
+    bool missing = false;
+    for (int t : order) {
+      const bool has = !bench.weather.snapshot.Table(t).data.Empty();
+      if (missing) EXPECT_FALSE(has) << "table " << t;
+      missing = missing || !has;
+    }
+    if (AllocationsAsked() - before < n) {
+      EXPECT_FALSE(missing);  // nothing failed: the whole entry is there
+      break;
+    }
+  }
+}
+
+TEST(AllocationFailure, SavesThatFindNoMemoryKeepTheOldFile) {
+  const Bytes old = WxFile({{-1, 1, 0, 0, 0}, {5, 1, 0, 0, 0}});
+  for (unsigned long n : {1ul, 2ul}) {
+    FileBench bench;
+    bench.files.files["c.wx"] = old;
+    {
+      FailingFrom failing(n);
+      SaveWxFile(bench.context, "c.wx");
+    }
+    EXPECT_EQ(bench.files.files["c.wx"], old) << n;
+    ASSERT_EQ(bench.view.errors.size(), 1u) << n;
+    EXPECT_EQ(bench.view.errors[0], "0 creating WX file!");
+    EXPECT_EQ(bench.files.files.size(), 1u) << "no temporary left behind";
+  }
+}
+
+}  // namespace
