@@ -52,7 +52,9 @@ TEST(AllocationFailure, WxShowAtEveryAllocationKeepsTheGroupsBefore) {
     bool missing = false;
     for (int t : order) {
       const bool has = !bench.weather.snapshot.Table(t).data.Empty();
-      if (missing) EXPECT_FALSE(has) << "table " << t;
+      if (missing) {
+        EXPECT_FALSE(has) << "table " << t;
+      }
       missing = missing || !has;
     }
     if (AllocationsAsked() - before < n) {
@@ -75,6 +77,27 @@ TEST(AllocationFailure, SavesThatFindNoMemoryKeepTheOldFile) {
     ASSERT_EQ(bench.view.errors.size(), 1u) << n;
     EXPECT_EQ(bench.view.errors[0], "0 creating WX file!");
     EXPECT_EQ(bench.files.files.size(), 1u) << "no temporary left behind";
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(AllocationFailure, DataFileShowStopsAtTheBlockWithoutMemory) {
+  // Pressure, then a visibility block: the second allocation fails.
+  const Bytes file = {0x22, 0x22, 0x08, 0x00, 0x08, 0x00, 0x00, 0x00, 0x53, 0x3F, 0x00, 0x00,
+                      0x11, 0x11, 0x0A, 0x00, 0x0A, 0x00, 0x00, 0x00, 1, 0, 2, 0, 3, 0};
+  for (unsigned long n : {1ul, 2ul, 3ul}) {
+    FileBench bench;
+    bench.files.files["a.vtd"] = file;
+    {
+      FailingFrom failing(n);
+      EXPECT_TRUE(LoadDataFile(bench.context, "a.vtd", false));
+    }
+    EXPECT_TRUE(bench.view.errors.empty());
+    EXPECT_EQ(bench.weather.snapshot.Table(kPressureTable).data.Empty(), n == 1) << n;
+    EXPECT_EQ(bench.weather.snapshot.Table(kVisibilityTable).data.Empty(), n <= 2) << n;
   }
 }
 

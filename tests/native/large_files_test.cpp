@@ -83,3 +83,26 @@ TEST(RequestBlockLargeRecords, LengthsNear4GiBNeverFit) {
 }
 
 }  // namespace
+
+namespace {
+
+// A .VTD file of 5 GiB: one pressure block, then nothing but zeros (a tag naming no table).
+TEST(VtdLargeFiles, ReadBlockByBlockNeverWhole) {
+  const Bytes start = {0x22, 0x22, 0x08, 0x00, 0x08, 0x00, 0x00, 0x00, 0x53, 0x3F, 0x00, 0x00};
+  for (bool set : {false, true}) {
+    FileBench bench;
+    bench.files.sparse["big.vtd"] = {start, 5 * k4GiB / 4};
+    EXPECT_TRUE(LoadDataFile(bench.context, "big.vtd", set));
+    EXPECT_TRUE(bench.view.errors.empty());
+    if (set) {
+      ASSERT_EQ(bench.batch.writes.size(), 2u);  // the clear and the pressure block
+      EXPECT_EQ(bench.batch.writes[1].bytes.size(), 8u);
+      EXPECT_EQ(bench.batch.processed, 1);
+    } else {
+      EXPECT_EQ(bench.weather.snapshot.Table(kPressureTable).data.Size(), 8u);
+      EXPECT_EQ(bench.view.refreshes, 1);
+    }
+  }
+}
+
+}  // namespace

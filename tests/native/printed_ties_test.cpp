@@ -20,7 +20,7 @@ struct TieCase {
 std::string Cell(const TieCase& c) {
   uint8_t b[32] = {};
   switch (c.pane) {
-    case 0: EncodeVisibility(b, {{10, 0}, 0, 12500, 621}); break;
+    case 0: EncodeVisibility(b, {{10, 0}, 12500, 0, 621}); break;
     case 1: EncodePressure(b, {{8, 0}, 16212, 4}); break;
     case 2: EncodeTemperature(b, {{12, 0}, 12500, 15, 20, -10}); break;
     case 3: EncodeWind(b, {{16, 0}, 12500, 20, 5, 16384, 2, 1}); break;
@@ -46,7 +46,7 @@ TEST(PrintedTies, ExactDecimalTiesRoundHalfToEven) {
       {"drift 4 = 0.25 mb", 1, 1, "0.2mb"},
       {"temperature layer at 12500 m", 2, 0, "41010ft"},
       {"wind layer top at 12500 m", 3, 0, "41010ft"},
-      {"cloud base at 12500 m", 4, 0, "41010ft"},
+      {"cloud top at 12500 m", 4, 1, "41010ft"},
       {"applied wind 12.25 kn", 5, 1, "12.2kn"},
       {"applied wind from 271.25 degrees", 5, 2, "271.2T"},
   };

@@ -7,26 +7,36 @@
 #include "weather/files/wx_file.h"
 
 bool LoadDataFile(FileContext& context, const char* path, bool setInSimulator) {
-  std::vector<uint8_t> bytes;
-  {
-    std::unique_ptr<ByteSource> file = context.files.OpenForReading(path);
-    if (!file || !ReadWhole(*file, bytes)) {
-      context.view.ShowError(0, kOpeningDataFileText);
-      return false;
-    }
+  std::unique_ptr<ByteSource> file = context.files.OpenForReading(path);
+  if (!file) {
+    context.view.ShowError(0, kOpeningDataFileText);
+    return false;
   }
+  // Read block by block: a file of any size needs no more memory than its blocks.
   if (setInSimulator) {
-    if (QueueDataFileSet(bytes.data(), bytes.size(), context.batch) == DataFileSet::kTooLarge)
+    const DataFileSet queued = QueueDataFileSet(*file, context.batch);
+    file.reset();
+    if (queued == DataFileSet::kTooLarge)
       context.view.ShowError(0, kDataFileTooLargeText);
     else
       context.batch.Process();
   } else {
-    ShowDataFile(bytes.data(), bytes.size(), context.weather.snapshot);
+    ShowDataFile(*file, context.weather.snapshot);
+    file.reset();
     context.weather.busy = false;
     context.view.RefreshShown();
   }
   context.view.ActivateCurrentPane();
   return true;
+}
+
+void SaveDataFile(FileContext& context, const char* path) {
+  DataFileImage image = EncodeDataFile(context.weather.snapshot);
+  if (!WriteFileSafely(context.files, path, image.bytes.data(), image.bytes.size()))
+    context.view.ShowError(0, kCreatingDataFileText);
+  else if (!image.complete)
+    context.view.ShowError(0, kTableTooLongText);
+  context.view.ActivateCurrentPane();
 }
 
 namespace {
@@ -39,15 +49,6 @@ bool WriteWxFile(FileContext& context, const char* path, ByteBuffer& bytes,
 }
 
 }  // namespace
-
-void SaveDataFile(FileContext& context, const char* path) {
-  DataFileImage image = EncodeDataFile(context.weather.snapshot);
-  if (!WriteFileSafely(context.files, path, image.bytes.data(), image.bytes.size()))
-    context.view.ShowError(0, kCreatingDataFileText);
-  else if (!image.complete)
-    context.view.ShowError(0, kTableTooLongText);
-  context.view.ActivateCurrentPane();
-}
 
 void SaveWxFile(FileContext& context, const char* path) {
   ByteBuffer stations;

@@ -2,20 +2,33 @@
 
 #include <cstring>
 
-bool DataFileReader::Next(DataBlock& block) {
-  if (damaged_ || position_ >= size_) return false;
+bool DataFileReader::Next(DataBlock& block, bool withBytes) {
+  block = DataBlock();
+  const uint64_t size = file_.Size();
+  if (damaged_ || position_ >= size) return false;
   damaged_ = true;  // until the block proves whole
-  if (size_ - position_ < kBlockTagSize) return false;
-  uint32_t tag = GetU32(bytes_ + position_);
-  int table = int(tag & 0xF);
+  uint8_t tagBytes[kBlockTagSize];
+  if (file_.ReadAt(position_, tagBytes, sizeof tagBytes) != sizeof tagBytes) return false;
+  const uint32_t tag = GetU32(tagBytes);
+  const int table = int(tag & 0xF);
   if (table < kVisibilityTable || table > kCloudTable) return false;
   if ((tag & 0xFFFF) != uint32_t(table) * 0x1111u) return false;
-  uint32_t length = tag >> 16;
-  if (size_ - position_ - kBlockTagSize < length) return false;
+  const uint32_t length = tag >> 16;
+  const uint64_t at = position_ + kBlockTagSize;
+  if (withBytes && length > 0) {
+    block.data = TableBlock::Allocate(length);
+    if (block.data.Empty()) return false;  // no memory: the load stops here
+    if (file_.ReadAt(at, block.data.Bytes(), length) != length) {
+      block.data = TableBlock();
+      return false;
+    }
+    block.bytes = block.data.Bytes();
+  } else if (size - at < length) {
+    return false;
+  }
   block.table = table;
-  block.bytes = bytes_ + position_ + kBlockTagSize;
   block.length = length;
-  position_ += kBlockTagSize + length;
+  position_ = at + length;
   damaged_ = false;
   return true;
 }
@@ -26,29 +39,29 @@ bool DataBlockMatchesDescriptor(const uint8_t* bytes, uint32_t length) {
   return DescriptorRecordCount(descriptor) > 0 && DescriptorByteLength(descriptor) == length;
 }
 
-DataFileShow ShowDataFile(const uint8_t* bytes, size_t size, WeatherSnapshot& snapshot) {
+DataFileShow ShowDataFile(ByteSource& file, WeatherSnapshot& snapshot) {
   DataFileShow result;
   ResetSnapshot(snapshot);
-  DataFileReader reader(bytes, size);
+  DataFileReader reader(file);
   DataBlock block;
   while (reader.Next(block)) {
     if (!DataBlockMatchesDescriptor(block.bytes, block.length)) {
       result.complete = false;
       return result;
     }
-    TableBlock copy = TableBlock::Copy(block.bytes, block.length);
-    if (copy.Empty()) {
-      result.complete = false;
-      return result;
-    }
     WeatherTableEntry& entry = snapshot.Table(block.table);
     entry.descriptor = GetU32(block.bytes);
     entry.byteLength = int32_t(block.length);
-    entry.data = std::move(copy);
+    entry.data = std::move(block.data);
     ++result.tables;
   }
   result.complete = !reader.Damaged();
   return result;
+}
+
+DataFileShow ShowDataFile(const uint8_t* bytes, size_t size, WeatherSnapshot& snapshot) {
+  MemorySource file(bytes, size);
+  return ShowDataFile(file, snapshot);
 }
 
 size_t SetBatchSize(const uint32_t* lengths, int count) {
@@ -57,23 +70,29 @@ size_t SetBatchSize(const uint32_t* lengths, int count) {
   return total;
 }
 
-DataFileSet QueueDataFileSet(const uint8_t* bytes, size_t size, IpcBatch& batch) {
+DataFileSet QueueDataFileSet(ByteSource& file, IpcBatch& batch) {
   const size_t capacity = batch.Capacity();
   if (capacity > 0) {
     size_t total = kWriteHeaderSize + kEndWordSize;
-    DataFileReader reader(bytes, size);
+    DataFileReader tags(file);
     DataBlock block;
-    while (reader.Next(block)) {
+    while (tags.Next(block, false)) {
       total += kWriteHeaderSize + block.length;
       if (total > capacity) return DataFileSet::kTooLarge;
     }
   }
   batch.Write(WeatherSelector(0, kClearTable), 0, nullptr);
-  DataFileReader reader(bytes, size);
+  DataFileReader reader(file);
   DataBlock block;
+  // Each write copies its block into the request block at once; the buffer goes with the next.
   while (reader.Next(block))
     batch.Write(WeatherSelector(block.table, kSetTable), block.length, block.bytes);
   return DataFileSet::kQueued;
+}
+
+DataFileSet QueueDataFileSet(const uint8_t* bytes, size_t size, IpcBatch& batch) {
+  MemorySource file(bytes, size);
+  return QueueDataFileSet(file, batch);
 }
 
 DataFileImage EncodeDataFile(const WeatherSnapshot& snapshot) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "link/request_block.h"
+#include "weather/files/file_system.h"
 #include "weather/snapshot.h"
 
 constexpr size_t kBlockTagSize = 4;
@@ -20,21 +21,24 @@ struct DataBlock {
   int table = 0;  // 1 to 5
   const uint8_t* bytes = nullptr;
   uint32_t length = 0;
+  TableBlock data;  // the block's own buffer (empty when read without its bytes, or length 0)
 };
 
-// Walks the blocks of a file image in file order. It stops for good at the first tag that is
-// short, names no table 1 to 5 or has differing digits, and at a block cut short.
+// Walks the blocks of a file in file order, reading one block at a time (at most 64 KiB) into
+// a buffer of its own, never the whole file. It stops for good at the first tag that is short,
+// names no table 1 to 5 or has differing digits, at a block cut short, and where the memory for
+// a block is not there.
 class DataFileReader {
  public:
-  DataFileReader(const uint8_t* bytes, size_t size) : bytes_(bytes), size_(size) {}
-  bool Next(DataBlock& block);
-  // True when the walk stopped before the end of the image.
+  explicit DataFileReader(ByteSource& file) : file_(file) {}
+  // withBytes false: only the tags are read, and the file size tells whether a block is whole.
+  bool Next(DataBlock& block, bool withBytes = true);
+  // True when the walk stopped before the end of the file.
   bool Damaged() const { return damaged_; }
 
  private:
-  const uint8_t* bytes_;
-  size_t size_;
-  size_t position_ = 0;
+  ByteSource& file_;
+  uint64_t position_ = 0;
   bool damaged_ = false;
 };
 
@@ -51,6 +55,7 @@ struct DataFileShow {
 // descriptor taken from its first word and its length recorded (so that it can be saved
 // again). Stops at a damaged tag or block and at a block that does not match its descriptor;
 // the blocks before it stay.
+DataFileShow ShowDataFile(ByteSource& file, WeatherSnapshot& snapshot);
 DataFileShow ShowDataFile(const uint8_t* bytes, size_t size, WeatherSnapshot& snapshot);
 
 enum class DataFileSet { kQueued, kTooLarge };
@@ -59,6 +64,7 @@ enum class DataFileSet { kQueued, kTooLarge };
 // damaged one. Blocks go on unchecked. When the clear and the blocks would not fit into one
 // batch (batch.Capacity(), end word included) nothing is queued and kTooLarge comes back. A
 // batch of capacity 0 (not connected) queues nothing anyway and is not refused.
+DataFileSet QueueDataFileSet(ByteSource& file, IpcBatch& batch);
 DataFileSet QueueDataFileSet(const uint8_t* bytes, size_t size, IpcBatch& batch);
 
 // Bytes of a batch holding the clear of all tables and SetTable writes of these lengths.
