@@ -489,29 +489,55 @@ E2E_TEST(VentrelFiles, SimulatorFolderComesFromThe32BitRegistryView) {
   e2e::ForgetVentrelSettings();
 }
 
+namespace {
+
+// Whether the file can be opened for writing (a read-only attribute does not stop a test run as
+// the Unix superuser, for whom the prefix's files are always writable).
+bool Writable(const std::string& path) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(h);
+  return true;
+}
+
+void RunWithUnwritableSettings(bool placementReadable) {
+  const std::string path = WriteThreeEntryWx("read only.wx");
+  VentrelRun app;
+  REQUIRE(app.Start("\"" + path + "\""));
+  CHECK(app.WaitForCaption(std::string(kNotConnected) + ": Showing .WX at index=0", kOneTick));
+  if (placementReadable) {
+    RECT r;
+    GetWindowRect(app.window, &r);
+    CHECK_EQ(r.left, 30);
+    CHECK_EQ(r.right - r.left, 700);
+  }
+  MoveWindow(app.window, 60, 70, 720, 520, TRUE);
+  CHECK_EQ(PressureCell(app), std::string("1013.2mb (29.92\")"));
+  CHECK(app.Close());
+  CHECK_EQ(app.process.ExitCode(), DWORD(0));
+}
+
+}  // namespace
+
 // On current Windows the 64-bit build cannot write the Windows folder at all: a settings file
-// that cannot be written changes nothing else.
+// that cannot be written changes nothing else. Once a read-only file, once a folder in its place
+// (which no one can write as a file).
 E2E_TEST(VentrelFiles, ReadOnlySettingsFileChangesNothingElse) {
   e2e::ForgetVentrelSettings();
   const std::string ini = e2e::VentrelIniPath();
   const std::string settings = "[Settings]\r\nMainWindow=[30,40,700,500]\r\n";
   WriteFile(ini, settings.data(), settings.size());
   REQUIRE(SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_READONLY));
-  const std::string path = WriteThreeEntryWx("read only.wx");
-  {
-    VentrelRun app;
-    REQUIRE(app.Start("\"" + path + "\""));
-    CHECK(app.WaitForCaption(std::string(kNotConnected) + ": Showing .WX at index=0", kOneTick));
-    RECT r;
-    GetWindowRect(app.window, &r);
-    CHECK_EQ(r.left, 30);
-    CHECK_EQ(r.right - r.left, 700);
-    MoveWindow(app.window, 60, 70, 720, 520, TRUE);
-    CHECK_EQ(PressureCell(app), std::string("1013.2mb (29.92\")"));
-    CHECK(app.Close());
-    CHECK_EQ(app.process.ExitCode(), DWORD(0));
-  }
-  CHECK_EQ(e2e::ReadTextFile(ini), settings);
+  const bool blocked = !Writable(ini);
+  RunWithUnwritableSettings(true);
+  if (blocked) CHECK_EQ(e2e::ReadTextFile(ini), settings);
   SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
+  e2e::ForgetVentrelSettings();
+
+  REQUIRE(CreateDirectoryA(ini.c_str(), nullptr));
+  RunWithUnwritableSettings(false);
+  CHECK(GetFileAttributesA(ini.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+  RemoveDirectoryA(ini.c_str());
   e2e::ForgetVentrelSettings();
 }
