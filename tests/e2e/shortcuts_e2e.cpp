@@ -343,7 +343,7 @@ E2E_TEST(Copy, PaneAndRowAsTabSeparatedText) {
   REQUIRE(PressKey(c.app.window, 'C', true));
   const std::string pane = WaitForClipboard();
   CHECK_EQ(pane, std::string(
-      "Clouds\tFrom\tTo\tDev\tCover\tType\tTurb\tIcing\tPrecip\tRate\tBase\r\n"
+      "Cloud\tFrom\tTo\tDev\tCover\tType\tTurb\tIce\tPrecip\tPrRate\tPrBase\r\n"
       "0\t1640ft\t3281ft\t328ft\t6/8\t9\t2\t1\tRain\t3\t984ft\r\n"
       "1\t6562ft\t10000ft\t0ft\t3/8\t1\t0\t0\tNone\t0\t0ft\r\n"));
   REQUIRE(PressKey(c.app.window, 'C', true, true));
@@ -385,7 +385,7 @@ E2E_TEST(Copy, PalvioListSortedAsShown) {
   REQUIRE(PressKey(c.palvio.window, 'C', true));
   const std::string text = WaitForClipboard();
   CHECK_EQ(text, ListAsText(c.list, 0, rows, true));
-  CHECK(text.compare(0, 20, "Slot\tID\tDistance\tB") == 0);
+  CHECK(text.rfind("Slot\tID\tDistance\tBearing(M)\tAltDiff(FL)\t", 0) == 0);
   CHECK_EQ(e2e::CountLinesStartingWith(text, ""), rows + 1);
 
   REQUIRE(e2e::ListSetItemState(c.list, 2, LVIS_FOCUSED | LVIS_SELECTED,
