@@ -49,7 +49,8 @@ INT_PTR OnInitDialog(HWND dialog, AboutBoxState* state) {
   SetDlgItemTextA(dialog, IDC_ABOUT_VERSION,
                   "Version " PROGRAM_VERSION " of " PROGRAM_VERSION_DATE);
   if (HWND keys = GetDlgItem(dialog, IDC_ABOUT_KEYS))
-    if (HFONT font = state->keysFont.Make(dialog)) SendMessageA(keys, WM_SETFONT, WPARAM(font), FALSE);
+    if (HFONT font = state->keysFont.Make(dialog))
+      SendMessageA(keys, WM_SETFONT, WPARAM(font), FALSE);
   return TRUE;
 }
 

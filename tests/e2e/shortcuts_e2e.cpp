@@ -3,6 +3,7 @@
 // simulator and the panes show what came back.
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -361,7 +362,8 @@ E2E_TEST(Copy, PaneAndRowAsTabSeparatedText) {
       "0\t1640ft\t3281ft\t328ft\t6/8\t9\t2\t1\tRain\t3\t984ft\r\n"
       "1\t6562ft\t10000ft\t0ft\t3/8\t1\t0\t0\tNone\t0\t0ft\r\n"));
   REQUIRE(PressKey(c.app.window, 'C', true, true));
-  CHECK_EQ(WaitForClipboard(pane), std::string("1\t6562ft\t10000ft\t0ft\t3/8\t1\t0\t0\tNone\t0\t0ft\r\n"));
+  CHECK_EQ(WaitForClipboard(pane),
+           std::string("1\t6562ft\t10000ft\t0ft\t3/8\t1\t0\t0\tNone\t0\t0ft\r\n"));
   // Nothing is sent for a copy.
   CHECK(c.sim.Log().find("  W ") == std::string::npos);
 }

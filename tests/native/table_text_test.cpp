@@ -23,7 +23,8 @@ TEST(TableText, LinesOfTabSeparatedCells) {
   } cases[] = {
       {{}, ""},
       {{{"Clouds", "From", "To"}}, "Clouds\tFrom\tTo\r\n"},
-      {{{"Slot", "ID"}, {"00", "N123"}, {"01", "D-ABCD"}}, "Slot\tID\r\n00\tN123\r\n01\tD-ABCD\r\n"},
+      {{{"Slot", "ID"}, {"00", "N123"}, {"01", "D-ABCD"}},
+       "Slot\tID\r\n00\tN123\r\n01\tD-ABCD\r\n"},
       // Padding goes; blanks inside a cell stay.
       {{{"  0 ", " 1640ft", "Light rain "}}, "0\t1640ft\tLight rain\r\n"},
       // Empty cells keep their place, also at the end of a line.

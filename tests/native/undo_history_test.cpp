@@ -34,8 +34,8 @@ struct History : ::testing::Test {
   // Change number n: the cloud table holds n layers before it.
   void Change(int n, uintptr_t owner = 7) {
     SetTable(snapshot, kCloudTable, 1, uint8_t(n));
-    ASSERT_TRUE(history.Keep(snapshot, TableBit(kCloudTable), ("change " + std::to_string(n)).c_str(),
-                             owner));
+    const std::string label = "change " + std::to_string(n);
+    ASSERT_TRUE(history.Keep(snapshot, TableBit(kCloudTable), label.c_str(), owner));
   }
 };
 
