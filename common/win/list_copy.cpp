@@ -52,7 +52,13 @@ void AddRow(HWND list, int row, const int* order, int count, TableText& text) {
 // The clipboard, open while this lives.
 class OpenClipboardScope {
  public:
-  explicit OpenClipboardScope(HWND owner) : open_(OpenClipboard(owner) != FALSE) {}
+  // Another program may hold the clipboard for a moment: a few tries before giving up.
+  explicit OpenClipboardScope(HWND owner) {
+    for (int attempt = 0; attempt < 10 && !open_; ++attempt) {
+      if (attempt > 0) Sleep(20);
+      open_ = OpenClipboard(owner) != FALSE;
+    }
+  }
   ~OpenClipboardScope() {
     if (open_) CloseClipboard();
   }
@@ -61,7 +67,7 @@ class OpenClipboardScope {
   bool Open() const { return open_; }
 
  private:
-  bool open_;
+  bool open_ = false;
 };
 
 // Global memory for the clipboard, freed unless the clipboard took it.

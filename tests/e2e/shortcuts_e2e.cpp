@@ -88,11 +88,12 @@ void ClearClipboard() {
   CloseClipboard();
 }
 
-// The clipboard once it holds something other than `before`.
-std::string WaitForClipboard(const std::string& before = "") {
-  std::string text;
-  e2e::WaitUntil([&] { return (text = ClipboardText()) != before; }, 3000);
-  return text;
+// The clipboard once something new was put on it after `since` (a sequence number); it is
+// opened only then, so that the program never finds it held by the test.
+std::string WaitForClipboard(DWORD since) {
+  e2e::WaitUntil([&] { return GetClipboardSequenceNumber() != since; }, 3000);
+  Sleep(100);  // the program closes it right after
+  return ClipboardText();
 }
 
 // The writes of devsim's log from `from` on, one "selector size" per line (data left out).
@@ -355,14 +356,16 @@ E2E_TEST(Copy, PaneAndRowAsTabSeparatedText) {
   Connected c;
   c.Focus(kCloud, 1);
   ClearClipboard();
+  DWORD since = GetClipboardSequenceNumber();
   REQUIRE(PressKey(c.app.window, 'C', true));
-  const std::string pane = WaitForClipboard();
+  const std::string pane = WaitForClipboard(since);
   CHECK_EQ(pane, std::string(
       "Cloud\tFrom\tTo\tDev\tCover\tType\tTurb\tIce\tPrecip\tPrRate\tPrBase\r\n"
       "0\t1640ft\t3281ft\t328ft\t6/8\t9\t2\t1\tRain\t3\t984ft\r\n"
       "1\t6562ft\t10000ft\t0ft\t3/8\t1\t0\t0\tNone\t0\t0ft\r\n"));
+  since = GetClipboardSequenceNumber();
   REQUIRE(PressKey(c.app.window, 'C', true, true));
-  CHECK_EQ(WaitForClipboard(pane),
+  CHECK_EQ(WaitForClipboard(since),
            std::string("1\t6562ft\t10000ft\t0ft\t3/8\t1\t0\t0\tNone\t0\t0ft\r\n"));
   // Nothing is sent for a copy.
   CHECK(c.sim.Log().find("  W ") == std::string::npos);
@@ -398,16 +401,18 @@ E2E_TEST(Copy, PalvioListSortedAsShown) {
   const int rows = e2e::LvRowCount(c.list);
   REQUIRE(rows > 2);
   ClearClipboard();
+  DWORD since = GetClipboardSequenceNumber();
   REQUIRE(PressKey(c.palvio.window, 'C', true));
-  const std::string text = WaitForClipboard();
+  const std::string text = WaitForClipboard(since);
   CHECK_EQ(text, ListAsText(c.list, 0, rows, true));
   CHECK(text.rfind("Slot\tID\tDistance\tBearing(M)\tAltDiff(FL)\t", 0) == 0);
   CHECK_EQ(e2e::CountLinesStartingWith(text, ""), rows + 1);
 
   REQUIRE(e2e::ListSetItemState(c.list, 2, LVIS_FOCUSED | LVIS_SELECTED,
                                 LVIS_FOCUSED | LVIS_SELECTED));
+  since = GetClipboardSequenceNumber();
   REQUIRE(PressKey(c.palvio.window, 'C', true, true));
-  CHECK_EQ(WaitForClipboard(text), ListAsText(c.list, 2, 1, false));
+  CHECK_EQ(WaitForClipboard(since), ListAsText(c.list, 2, 1, false));
 
   // F5 is "&Refresh": one traffic read at once.
   const int before = c.sim.Batches();
