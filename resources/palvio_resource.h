@@ -13,3 +13,7 @@
 
 // Child windows
 #define IDC_TRAFFIC_LIST 1000
+
+// Commands of the shortcut keys alone (no menu item)
+#define IDM_COPY_LIST 43002
+#define IDM_COPY_ROW 43003

@@ -33,3 +33,10 @@
 
 // Help
 #define IDM_ABOUT 103
+
+// Edit, after the specified menus, and the shortcut keys' own command
+#define IDM_UNDO 43000
+#define IDM_REDO 43001
+#define IDM_COPY_PANE 43002
+#define IDM_COPY_ROW 43003
+#define IDM_KEY_OPEN 43010  // Ctrl+O: "Load and set" or, while that is greyed, "Load and show"

@@ -6,9 +6,36 @@
 
 namespace {
 
+// The small font of the shortcut keys' line; freed with the box's state.
+class SmallFont {
+ public:
+  SmallFont() = default;
+  ~SmallFont() { Reset(); }
+  SmallFont(const SmallFont&) = delete;
+  SmallFont& operator=(const SmallFont&) = delete;
+  HFONT Make(HWND dialog) {
+    Reset();
+    HDC dc = GetDC(dialog);
+    const int height = -MulDiv(7, dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96, 72);
+    if (dc) ReleaseDC(dialog, dc);
+    font_ = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                        DEFAULT_PITCH | FF_SWISS, "MS Sans Serif");
+    return font_;
+  }
+  void Reset() {
+    if (font_) DeleteObject(font_);
+    font_ = nullptr;
+  }
+
+ private:
+  HFONT font_ = nullptr;
+};
+
 struct AboutBoxState {
   const char* caption;
   FaceBrush face;
+  SmallFont keysFont;
 };
 
 AboutBoxState* StateOf(HWND dialog) {
@@ -21,6 +48,9 @@ INT_PTR OnInitDialog(HWND dialog, AboutBoxState* state) {
   SetWindowTextA(dialog, state->caption);
   SetDlgItemTextA(dialog, IDC_ABOUT_VERSION,
                   "Version " PROGRAM_VERSION " of " PROGRAM_VERSION_DATE);
+  if (HWND keys = GetDlgItem(dialog, IDC_ABOUT_KEYS))
+    if (HFONT font = state->keysFont.Make(dialog))
+      SendMessageA(keys, WM_SETFONT, WPARAM(font), FALSE);
   return TRUE;
 }
 

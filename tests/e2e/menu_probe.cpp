@@ -17,7 +17,11 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK MenuProbeHook(int code, WPARAM
       if (probe) {
         HMENU menu = GetMenu(message->hwnd);
         for (uint32_t i = 0; i < probe->count && i < e2e::kMenuProbeMax; ++i)
+        {
           probe->states[i] = GetMenuState(menu, probe->ids[i], MF_BYCOMMAND);
+          GetMenuStringA(menu, probe->ids[i], probe->texts[i], sizeof probe->texts[i],
+                         MF_BYCOMMAND);
+        }
         InterlockedExchange(&probe->done, 1);
         UnmapViewOfFile(probe);
       }

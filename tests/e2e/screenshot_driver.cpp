@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,7 @@ enum : int {
   kAltitudeField = 1000,
   kAtVisibility = 1002,
   kIcaoField = 1040,
+  kClearClouds = 40002,
 };
 constexpr int kCloudPane = 4;
 
@@ -58,6 +60,21 @@ void Shot(const char* name, HWND window) {
   Require(e2e::WaitUntil([&] { return GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; },
                          60000),
           "the script took no picture");
+}
+
+// Keys as the keyboard would press them, into the window in the foreground: down in order,
+// then up in reverse.
+void PressKeys(std::initializer_list<WORD> keys) {
+  std::vector<INPUT> inputs;
+  for (bool up : {false, true})
+    for (size_t i = 0; i < keys.size(); ++i) {
+      INPUT input = {};
+      input.type = INPUT_KEYBOARD;
+      input.ki.wVk = up ? keys.begin()[keys.size() - 1 - i] : keys.begin()[i];
+      input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+      inputs.push_back(input);
+    }
+  SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 HWND WaitForDialog(DWORD process, const char* caption) {
@@ -207,6 +224,16 @@ void VentrelPictures() {
   HWND about = WaitForDialog(app.process.Id(), "Ventrel");
   Shot("ventrel-about", about);
   CloseDialog(about, IDOK);
+
+  // The Edit menu open, after a change it can undo (the last picture of Ventrel: it clears).
+  app.Command(kClearClouds);
+  Require(e2e::WaitUntil([&] { return e2e::LvRowCount(app.panes[kCloudPane]) == 1; }, kWait),
+          "the clouds were not cleared");
+  SetForegroundWindow(app.window);
+  PressKeys({VK_MENU, 'E'});
+  Shot("ventrel-edit-menu", app.window);
+  PressKeys({VK_ESCAPE});
+  PressKeys({VK_ESCAPE});
   Require(app.Close(), "Ventrel did not close");
 
   // Palvio beside the same simulator, moved onto the 1024 x 768 desktop.

@@ -92,11 +92,14 @@ std::array<HWND, kPanes> FindPanes(HWND main) {
   return panes;
 }
 
-std::vector<UINT> MenuStates(HWND main, const std::vector<UINT>& ids) {
-  std::vector<UINT> states(ids.size(), 0xFFFFFFFF);
+namespace {
+
+// Runs the probe on Ventrel's thread; false when it did not answer.
+bool RunMenuProbe(HWND main, const std::vector<UINT>& ids, MenuProbe& result) {
+  bool answered = false;
   HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                       sizeof(MenuProbe), kMenuProbeMapping);
-  if (!mapping) return states;
+  if (!mapping) return false;
   auto* probe = static_cast<MenuProbe*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0));
   HMODULE module = LoadLibraryA((ExeFolder() + "ventrel_menu_probe.dll").c_str());
   auto hookProc = module ? reinterpret_cast<HOOKPROC>(
@@ -109,14 +112,33 @@ std::vector<UINT> MenuStates(HWND main, const std::vector<UINT>& ids) {
     probe->count = uint32_t(ids.size() < kMenuProbeMax ? ids.size() : kMenuProbeMax);
     for (uint32_t i = 0; i < probe->count; ++i) probe->ids[i] = ids[i];
     PostMessageA(main, RegisterWindowMessageA(kMenuProbeMessage), 0, 0);
-    if (WaitUntil([&] { return probe->done != 0; }, 5000))
-      for (uint32_t i = 0; i < probe->count; ++i) states[i] = probe->states[i];
+    if (WaitUntil([&] { return probe->done != 0; }, 5000)) {
+      std::memcpy(&result, probe, sizeof result);
+      answered = true;
+    }
   }
   if (hook) UnhookWindowsHookEx(hook);
   if (module) FreeLibrary(module);
   if (probe) UnmapViewOfFile(probe);
   CloseHandle(mapping);
+  return answered;
+}
+
+}  // namespace
+
+std::vector<UINT> MenuStates(HWND main, const std::vector<UINT>& ids) {
+  std::vector<UINT> states(ids.size(), 0xFFFFFFFF);
+  static MenuProbe result;
+  if (RunMenuProbe(main, ids, result))
+    for (uint32_t i = 0; i < result.count; ++i) states[i] = result.states[i];
   return states;
+}
+
+std::string MenuText(HWND main, UINT id) {
+  static MenuProbe result;
+  if (!RunMenuProbe(main, {id}, result)) return "";
+  result.texts[0][sizeof result.texts[0] - 1] = 0;
+  return result.texts[0];
 }
 
 bool MenuGrayed(HWND main, UINT id) {

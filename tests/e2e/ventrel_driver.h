@@ -57,10 +57,13 @@ struct MenuProbe {
   uint32_t ids[kMenuProbeMax];
   uint32_t states[kMenuProbeMax];
   volatile LONG done;
+  char texts[kMenuProbeMax][96];  // GetMenuStringA of each item
 };
 std::vector<UINT> MenuStates(HWND main, const std::vector<UINT>& ids);
 bool MenuGrayed(HWND main, UINT id);
 bool MenuChecked(HWND main, UINT id);
+// The item's text as the menu shows it ("" when not read).
+std::string MenuText(HWND main, UINT id);
 
 // The window that has the keyboard focus on the thread that owns `window`.
 HWND FocusOfThread(HWND window);

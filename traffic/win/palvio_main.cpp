@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "common/win/shortcut_keys.h"
 #include "link/win/ipc_client.h"
 #include "traffic/win/traffic_window.h"
 
@@ -20,8 +21,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   }
   ShowWindow(window, showCommand);
   UpdateWindow(window);
+  HACCEL keys = LoadAcceleratorsA(instance, "PalvioKeys");
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    if (TranslateShortcutKey(window, keys, &message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }

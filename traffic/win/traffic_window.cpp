@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "common/win/about_box.h"
+#include "common/win/list_copy.h"
 #include "link/win/ipc_client.h"
 #include "print/win/print_traffic.h"
 #include "resources/palvio_resource.h"
@@ -46,8 +47,22 @@ void ToggleAutoRefresh(HWND window) {
     KillTimer(window, IDT_AUTOREFRESH);
 }
 
-// The whole word parameter is the command: anything with a notification code is ignored.
+void CopyTraffic(HWND window, bool selectedRow) {
+  HWND traffic = TrafficList();
+  bool copied = false;
+  if (traffic && selectedRow) {
+    const int row = ListSelectedRow(traffic);
+    copied = row >= 0 && CopyListRow(window, traffic, row);
+  } else if (traffic) {
+    copied = CopyListRows(window, traffic, -1);
+  }
+  if (!copied) MessageBeep(MB_ICONEXCLAMATION);
+}
+
+// The whole word parameter is the command: anything with a notification code is ignored, but
+// for the shortcut keys (code 1), which run their command.
 void OnCommand(HWND window, WPARAM command) {
+  if (HIWORD(command) == 1) command = LOWORD(command);
   switch (command) {
     case IDM_EXIT:
       SendMessageA(window, WM_CLOSE, 0, 0);
@@ -64,6 +79,10 @@ void OnCommand(HWND window, WPARAM command) {
       break;
     case IDM_AUTOREFRESH:
       ToggleAutoRefresh(window);
+      break;
+    case IDM_COPY_LIST:
+    case IDM_COPY_ROW:
+      CopyTraffic(window, command == IDM_COPY_ROW);
       break;
     default:
       break;

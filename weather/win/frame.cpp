@@ -8,10 +8,13 @@
 #include "link/win/ipc_client.h"
 #include "print/win/print_panes.h"
 #include "resources/ventrel_resource.h"
+#include "weather/undo_history.h"
 #include "weather/win/panes.h"
 #include "weather/win/at_altitude_dialog.h"
+#include "weather/win/edit_commands.h"
 #include "weather/win/settings.h"
 #include "weather/win/supervisor.h"
+#include "weather/win/undo.h"
 #include "weather/win/ventrel.h"
 #include "weather/win/weather_files.h"
 #include "weather/win/icao_dialog.h"
@@ -59,10 +62,14 @@ PanePrintWindows PrintWindows() {
 
 void ClearCommand(int kind) {
   if (ventrel.weather.busy) return;
+  char label[kUndoLabelSize];
+  ClearLabel(kind, label, sizeof label);
+  KeepWeatherForUndo(kind == 0 ? kAllSetTables : TableBit(kind), label);
   ventrel.weather.busy = true;
   // Clear table k is selector (k << 20) | 0x50000; kind 0 clears every table.
   IpcWrite(WeatherSelector(kind, kClearTable), 0, nullptr);
   IpcProcess();
+  WeatherChangeSent(true);
   ventrel.weather.busy = false;
 }
 
@@ -135,6 +142,12 @@ void OnCommand(HWND window, int id) {
       RunAboutBox(ventrel.instance, window, "Ventrel");
       ActivatePane(-1, Select);
       break;
+    case IDM_UNDO:
+    case IDM_REDO:
+    case IDM_COPY_PANE:
+    case IDM_COPY_ROW:
+      OnEditCommand(UINT(id));
+      break;
   }
 }
 
@@ -178,6 +191,7 @@ void OnClose(HWND window) {
   if (ventrel.autoRefresh) KillTimer(window, kAutoRefreshTimer);
   DestroyPanes();
   IpcClose(true);
+  DropUndoHistory();
   PrintPanes(true, PrintWindows());
   ventrel.simulator = nullptr;
   ventrel.weather.interfaceFlag = false;
@@ -191,7 +205,12 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case WM_CREATE:
       return OnCreate(window);
     case WM_COMMAND:
-      OnCommand(window, int(wParam));
+      // High word 1: a shortcut key, which does nothing while its command is greyed.
+      if (HIWORD(wParam) == 1) {
+        if (const UINT id = ShortcutCommand(LOWORD(wParam))) OnCommand(window, int(id));
+      } else {
+        OnCommand(window, int(wParam));
+      }
       return 0;
     case WM_NOTIFY:
       return OnNotify(reinterpret_cast<const NMHDR*>(lParam));
@@ -223,7 +242,9 @@ Ventrel ventrel;
 
 bool Refresh(bool force) {
   static FrameView view;
-  return RefreshWeather(ventrel.weather, IpcClientBatch(), view, force);
+  const bool refreshed = RefreshWeather(ventrel.weather, IpcClientBatch(), view, force);
+  if (refreshed && !force) NoteWeatherRefreshed();
+  return refreshed;
 }
 
 void MenuSetGrayed(UINT id, bool grayed) {

@@ -7,8 +7,10 @@
 #include "common/win/about_box.h"
 #include "link/win/ipc_client.h"
 #include "weather/layer_fields.h"
+#include "weather/undo_history.h"
 #include "common/win/face_brush.h"
 #include "weather/win/supervisor.h"
+#include "weather/win/undo.h"
 #include "weather/win/ventrel.h"
 
 namespace {
@@ -115,6 +117,12 @@ bool RunLayerDialog(LayerEdit& edit) {
                          reinterpret_cast<LPARAM>(&edit)) == 1;
 }
 
+void KeepLayerForUndo(int table, LayerChange change) {
+  char label[kUndoLabelSize];
+  LayerChangeLabel(table, change, label, sizeof label);
+  KeepWeatherForUndo(TableBit(table), label);
+}
+
 bool ConfirmDelete() {
   return MessageBoxA(ventrel.mainWindow, "Delete selected entry?", "Confirm delete!",
                      MB_YESNO | MB_ICONQUESTION) == IDYES;
@@ -132,23 +140,31 @@ void RunLayerAction(int pane, int row, PaneAction action) {
     PaneCellText(pane, row, AltitudeColumn(pane), cell, sizeof cell);
   const uint16_t altitude = SelectedLayerAltitude(pane, row, openRow, cell);
 
+  bool changed = false;
   if (action == Delete) {
-    if (row < openRow && ConfirmDelete())
+    if (row < openRow && ConfirmDelete()) {
+      KeepLayerForUndo(table, LayerChange::kDelete);
       IpcWrite(WeatherSelector(table, kDeleteLayer, altitude), 0, nullptr);
+      changed = true;
+    }
   } else {
     LayerEdit edit;
     edit.editPane = pane;
     edit.editRow = row;
     // Insert on the pressure pane edits its one record.
     edit.insertMode = action == Insert && table != kPressureTable;
-    if (RunLayerDialog(edit))
+    if (RunLayerDialog(edit)) {
+      KeepLayerForUndo(table, edit.insertMode ? LayerChange::kInsert : LayerChange::kEdit);
       IpcWrite(WeatherSelector(table, edit.insertMode ? kInsertLayer : kReplaceLayer, altitude),
                uint32_t(edit.recordLength), edit.editRecord);
+      changed = true;
+    }
   }
 
   // Also after Cancel or No: the (maybe empty) batch goes, and without AutoRefresh timer 1011
   // brings the result within one tick.
   IpcProcess();
+  if (changed) WeatherChangeSent(true);
   if (!ventrel.autoRefresh)
     SetTimer(ventrel.mainWindow, kFirstRefreshTimer, kSlowTickMs, nullptr);
   ventrel.weather.busy = false;

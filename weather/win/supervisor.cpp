@@ -3,6 +3,7 @@
 #include "link/win/ipc_client.h"
 #include "resources/ventrel_resource.h"
 #include "weather/win/frame.h"
+#include "weather/win/undo.h"
 #include "weather/win/ventrel.h"
 
 namespace {
@@ -39,6 +40,7 @@ void SupervisorTick(UINT_PTR timerId) {
   if (!ventrel.connectWanted || (ventrel.simulator && FindSimulatorWindow() != ventrel.simulator)) {
     IpcClose(false);
     ventrel.simulator = nullptr;
+    DropUndoHistory();  // it belongs to the window just dropped
     if (ventrel.weather.interfaceFlag) {
       ventrel.weather.interfaceFlag = false;
       SetWeatherCommands(ventrel.mainWindow, false);

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "common/win/shortcut_keys.h"
 #include "link/win/ipc_client.h"
 #include "weather/command_line.h"
 #include "weather/win/frame.h"
@@ -45,8 +46,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandTail, int showSta
       StartupFileName(commandTail, ventrel.startupFile, sizeof ventrel.startupFile))
     ventrel.pendingStartupFile = ChooseWeatherFile(false, ventrel.startupFile);
 
+  HACCEL keys = LoadAcceleratorsA(instance, "VentrelKeys");
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    if (TranslateShortcutKey(window, keys, &message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }

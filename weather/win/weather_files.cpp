@@ -6,9 +6,11 @@
 #include "resources/ventrel_resource.h"
 #include "weather/caption.h"
 #include "weather/files/file_commands.h"
+#include "weather/undo_history.h"
 #include "weather/win/frame.h"
 #include "weather/win/panes.h"
 #include "weather/win/settings.h"
+#include "weather/win/undo.h"
 #include "weather/win/ventrel.h"
 #include "weather/win/win_file_system.h"
 
@@ -33,19 +35,54 @@ class FrameFileReactions : public FileReactions {
   void ActivateCurrentPane() override { ActivatePane(-1, Select); }
 };
 
+// The IPC client's batch, counting the writes queued while connected: a set load that queued
+// none (a file that could not be read, a load too large to send) changed nothing to undo.
+class WriteCountingBatch : public IpcBatch {
+ public:
+  void Read(uint32_t offset, uint32_t size, void* destination) override {
+    IpcClientBatch().Read(offset, size, destination);
+  }
+  void Write(uint32_t offset, uint32_t size, const void* source) override {
+    if (Capacity() > 0) ++writes;
+    IpcClientBatch().Write(offset, size, source);
+  }
+  bool Process() override { return IpcClientBatch().Process(); }
+  size_t Capacity() const override { return IpcClientBatch().Capacity(); }
+
+  int writes = 0;
+};
+
+WriteCountingBatch& Batch() {
+  static WriteCountingBatch batch;
+  return batch;
+}
+
 FileContext& Context() {
   static Win32WeatherFileSystem files;
   static FrameFileReactions view;
-  static FileContext context{files, ventrel.weather, IpcClientBatch(), view};
+  static FileContext context{files, ventrel.weather, Batch(), view};
   return context;
 }
 
-bool LoadChosenFile(int kind, bool setInSimulator) {
-  if (kind == kDataFileKind) return LoadDataFile(Context(), weatherFilePath, setInSimulator);
+// Every load into the simulator comes here: the tables it replaces are kept for undo first.
+bool SetLoad(int kind) {
+  char label[kUndoLabelSize];
+  SetLoadLabel(weatherFilePath, label, sizeof label);
+  KeepWeatherForUndo(kAllSetTables, label);
+  Batch().writes = 0;
+  bool loaded = true;
+  if (kind == kDataFileKind) loaded = LoadDataFile(Context(), weatherFilePath, true);
   if (kind == kWxFileKind)
-    return LoadWxEntry(Context(), wxBrowse, weatherFilePath,
-                       setInSimulator ? WxLoad::kSet : WxLoad::kShow, -1, 0);
-  return true;
+    loaded = LoadWxEntry(Context(), wxBrowse, weatherFilePath, WxLoad::kSet, -1, 0);
+  WeatherChangeSent(Batch().writes > 0);
+  return loaded;
+}
+
+bool LoadChosenFile(int kind, bool setInSimulator) {
+  if (kind != kDataFileKind && kind != kWxFileKind) return true;
+  if (setInSimulator) return SetLoad(kind);
+  if (kind == kDataFileKind) return LoadDataFile(Context(), weatherFilePath, false);
+  return LoadWxEntry(Context(), wxBrowse, weatherFilePath, WxLoad::kShow, -1, 0);
 }
 
 // The open or save dialog over weatherFilePath; false when it brought no file.

@@ -1,0 +1,134 @@
+#include "common/win/list_copy.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+
+#include "common/table_text.h"
+
+namespace {
+
+constexpr int kCellChars = 260;
+
+int ColumnCount(HWND list) {
+  HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+  const int count = header ? int(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+  return count > 0 ? count : 0;
+}
+
+// Columns in the order the header shows them.
+bool ColumnOrder(HWND list, int count, int* order) {
+  return SendMessageA(list, LVM_GETCOLUMNORDERARRAY, WPARAM(count), LPARAM(order)) != 0;
+}
+
+void AddTitles(HWND list, const int* order, int count, TableText& text) {
+  for (int i = 0; i < count; ++i) {
+    char title[kCellChars] = "";
+    LVCOLUMNA column = {};
+    column.mask = LVCF_TEXT;
+    column.pszText = title;
+    column.cchTextMax = sizeof title;
+    SendMessageA(list, LVM_GETCOLUMNA, WPARAM(order[i]), LPARAM(&column));
+    title[sizeof title - 1] = 0;
+    text.Cell(title);
+  }
+  text.EndLine();
+}
+
+void AddRow(HWND list, int row, const int* order, int count, TableText& text) {
+  for (int i = 0; i < count; ++i) {
+    char cell[kCellChars] = "";
+    LVITEMA item = {};
+    item.iSubItem = order[i];
+    item.pszText = cell;
+    item.cchTextMax = sizeof cell;
+    SendMessageA(list, LVM_GETITEMTEXTA, WPARAM(row), LPARAM(&item));
+    cell[sizeof cell - 1] = 0;
+    text.Cell(cell);
+  }
+  text.EndLine();
+}
+
+// The clipboard, open while this lives.
+class OpenClipboardScope {
+ public:
+  // Another program may hold the clipboard for a moment: a few tries before giving up.
+  explicit OpenClipboardScope(HWND owner) {
+    for (int attempt = 0; attempt < 10 && !open_; ++attempt) {
+      if (attempt > 0) Sleep(20);
+      open_ = OpenClipboard(owner) != FALSE;
+    }
+  }
+  ~OpenClipboardScope() {
+    if (open_) CloseClipboard();
+  }
+  OpenClipboardScope(const OpenClipboardScope&) = delete;
+  OpenClipboardScope& operator=(const OpenClipboardScope&) = delete;
+  bool Open() const { return open_; }
+
+ private:
+  bool open_ = false;
+};
+
+// Global memory for the clipboard, freed unless the clipboard took it.
+class ClipboardMemory {
+ public:
+  explicit ClipboardMemory(size_t size) : memory_(GlobalAlloc(GMEM_MOVEABLE, size)) {}
+  ~ClipboardMemory() {
+    if (memory_) GlobalFree(memory_);
+  }
+  ClipboardMemory(const ClipboardMemory&) = delete;
+  ClipboardMemory& operator=(const ClipboardMemory&) = delete;
+  HGLOBAL Get() const { return memory_; }
+  void Release() { memory_ = nullptr; }
+
+ private:
+  HGLOBAL memory_;
+};
+
+bool PutOnClipboard(HWND owner, const TableText& text) {
+  ClipboardMemory memory(text.Size() + 1);
+  if (!memory.Get()) return false;
+  char* bytes = static_cast<char*>(GlobalLock(memory.Get()));
+  if (!bytes) return false;
+  if (text.Size() > 0) std::memcpy(bytes, text.Bytes(), text.Size());
+  bytes[text.Size()] = 0;
+  GlobalUnlock(memory.Get());
+  OpenClipboardScope clipboard(owner);
+  if (!clipboard.Open() || !EmptyClipboard()) return false;
+  if (!SetClipboardData(CF_TEXT, memory.Get())) return false;
+  memory.Release();  // the clipboard owns it now
+  return true;
+}
+
+bool Copy(HWND owner, HWND list, int first, int count, bool titles) {
+  const int columns = ColumnCount(list);
+  if (!list || columns == 0) return false;
+  constexpr int kMaxColumns = 64;
+  int order[kMaxColumns];
+  const int shown = columns < kMaxColumns ? columns : kMaxColumns;
+  if (!ColumnOrder(list, shown, order))
+    for (int i = 0; i < shown; ++i) order[i] = i;
+  TableText text;
+  if (titles) AddTitles(list, order, shown, text);
+  for (int row = first; row < first + count; ++row) AddRow(list, row, order, shown, text);
+  return PutOnClipboard(owner, text);
+}
+
+}  // namespace
+
+bool CopyListRows(HWND owner, HWND list, int rowCount) {
+  const int rows = list ? int(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) : 0;
+  if (rowCount < 0 || rowCount > rows) rowCount = rows;
+  return Copy(owner, list, 0, rowCount, true);
+}
+
+bool CopyListRow(HWND owner, HWND list, int row) {
+  const int rows = list ? int(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) : 0;
+  if (row < 0 || row >= rows) return false;
+  return Copy(owner, list, row, 1, false);
+}
+
+int ListSelectedRow(HWND list) {
+  return list ? int(SendMessageA(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED)) : -1;
+}
