@@ -105,6 +105,7 @@ MetarSearch FindNewestReport(const char* text, size_t size, const char* icao) {
     first = false;
     const char* stop = static_cast<const char*>(std::memchr(line, '=', size_t(eol - line)));
     const char* lineEnd = stop ? stop : eol;
+    while (line < lineEnd && (*line == ' ' || *line == '\t')) ++line;
     if (!result.report.empty()) result.report += ' ';
     const size_t room = kLongestReport - result.report.size();
     size_t n = size_t(lineEnd - line);
