@@ -33,3 +33,7 @@
 
 // Help
 #define IDM_ABOUT 103
+
+// File, after the commands above: METAR reports (41000-41999)
+#define IDM_LOAD_METAR 41001
+#define IDM_COPY_METAR 41002

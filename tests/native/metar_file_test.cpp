@@ -25,7 +25,7 @@ TEST_P(MetarFileSearch, FindsTheNewestReportOfTheStation) {
   const MetarSearch s = Find(c.file, c.icao);
   EXPECT_EQ(s.found, c.report != nullptr) << c.name;
   if (c.report) {
-    EXPECT_EQ(s.report, c.report) << c.name;
+    EXPECT_EQ(std::string(s.report, s.length), c.report) << c.name;
   }
   EXPECT_EQ(s.reports, c.reports) << c.name;
 }
@@ -59,7 +59,7 @@ TEST(MetarFileSearch, BytesThatAreNoTextAreSkipped) {
   const std::string file("\0\xFF\nEGLL\0081250Z Q1013\nEGLL 081250Z \xFF\0\n", 37);
   const MetarSearch s = Find(file, "EGLL");
   ASSERT_TRUE(s.found);
-  EXPECT_EQ(s.report, std::string("EGLL 081250Z \xFF\0", 15));
+  EXPECT_EQ(std::string(s.report, s.length), std::string("EGLL 081250Z \xFF\0", 15));
 }
 
 TEST(MetarFileSearch, CodesOfOtherLengthsFindNothing) {
@@ -74,7 +74,7 @@ TEST(MetarFileSearch, EndlessReportsAreCut) {
   const MetarSearch s = Find(file, "EGLL");
   ASSERT_TRUE(s.found);
   EXPECT_TRUE(s.cut);
-  EXPECT_EQ(s.report.size(), kLongestReport);
+  EXPECT_EQ(s.length, kLongestReport);
 }
 
 }  // namespace

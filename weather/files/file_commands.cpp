@@ -15,16 +15,22 @@ bool LoadDataFile(FileContext& context, const char* path, bool setInSimulator) {
     }
   }
   if (setInSimulator) {
-    if (QueueDataFileSet(bytes.data(), bytes.size(), context.batch) == DataFileSet::kTooLarge)
-      context.view.ShowError(0, kDataFileTooLargeText);
-    else
-      context.batch.Process();
+    SetDataFileImage(context, bytes.data(), bytes.size());
   } else {
     ShowDataFile(bytes.data(), bytes.size(), context.weather.snapshot);
     context.weather.busy = false;
     context.view.RefreshShown();
   }
   context.view.ActivateCurrentPane();
+  return true;
+}
+
+bool SetDataFileImage(FileContext& context, const uint8_t* bytes, size_t size) {
+  if (QueueDataFileSet(bytes, size, context.batch) == DataFileSet::kTooLarge) {
+    context.view.ShowError(0, kDataFileTooLargeText);
+    return false;
+  }
+  context.batch.Process();
   return true;
 }
 

@@ -106,18 +106,21 @@ MetarSearch FindNewestReport(const char* text, size_t size, const char* icao) {
     const char* stop = static_cast<const char*>(std::memchr(line, '=', size_t(eol - line)));
     const char* lineEnd = stop ? stop : eol;
     while (line < lineEnd && (*line == ' ' || *line == '\t')) ++line;
-    if (!result.report.empty()) result.report += ' ';
-    const size_t room = kLongestReport - result.report.size();
+    if (result.length > 0 && result.length < kLongestReport) result.report[result.length++] = ' ';
+    const size_t room = kLongestReport - result.length;
     size_t n = size_t(lineEnd - line);
     while (n > 0 && IsSpace(line[n - 1])) --n;
     if (n > room) {
-      result.report.append(line, room);
+      std::memcpy(result.report + result.length, line, room);
+      result.length += room;
       result.cut = true;
       break;
     }
-    result.report.append(line, n);
+    std::memcpy(result.report + result.length, line, n);
+    result.length += n;
     if (stop) break;
     line = eol + 1;
   }
+  result.report[result.length] = 0;
   return result;
 }

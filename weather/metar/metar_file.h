@@ -3,14 +3,14 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
 
 constexpr size_t kLongestReport = 4096;  // a longer report is cut here
 
 struct MetarSearch {
   bool found = false;
   bool cut = false;      // the report was longer than kLongestReport
-  std::string report;    // its lines joined by blanks
+  char report[kLongestReport + 1] = "";  // its lines joined by blanks
+  size_t length = 0;
   int reports = 0;       // reports of that station in the file
 };
 

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "link/request_block.h"
+#include "weather/files/airports.h"
 #include "weather/files/vtd_file.h"
 #include "weather/pane_format.h"
 #include "weather/units.h"
@@ -233,4 +235,14 @@ std::vector<uint8_t> MetarSetImage(const MetarTables& tables, bool keepOthers,
     }
   }
   return EncodeDataFile(image).bytes;
+}
+
+bool StationElevation(const uint8_t* airportTable, size_t size, const char* icao, int* metres) {
+  if (icao == nullptr || std::strlen(icao) != 4) return false;
+  const int k = FindAirport(airportTable, size, icao);
+  if (k == 0) return false;
+  const double m = GetF32(airportTable + size_t(k) * kAirportRecordSize + 12);
+  if (!(m > -1000 && m < 70000)) return false;  // also not a number
+  *metres = std::max(0, int(std::lround(m)));
+  return true;
 }

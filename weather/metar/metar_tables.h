@@ -72,3 +72,7 @@ constexpr size_t kMetarLineSize = 512;
 // empty), time, wind, visibility, weather, clouds, temperature and dew point, QNH.
 void MetarLineFromTables(const WeatherSnapshot& snapshot, const char* station, MetarTime time,
                          int stationElevation, char* out, size_t size);
+
+// The elevation in whole metres of the station's record in the airport file image; false when
+// there is no image or no record of that code.
+bool StationElevation(const uint8_t* airportTable, size_t size, const char* icao, int* metres);
