@@ -35,6 +35,7 @@ struct MetarDialogState {
   FaceBrush face;
   std::vector<uint8_t> file;  // the file of reports opened last, whole
   bool fileLoaded = false;
+  std::vector<char> decoded;  // the text the report was decoded from
   MetarReport report;
   MetarTables tables;
   int elevation = 0;
@@ -53,10 +54,15 @@ void UpdateButtons(HWND dialog) {
   EnableWindow(GetDlgItem(dialog, IDC_METAR_SHOW), !answers);
 }
 
+// Decodes the report box when its text changed. An edit control does not tell of every change
+// (a text set from outside it need not come with EN_CHANGE): the button timer asks here too.
 void Decode(HWND dialog, MetarDialogState* state) {
   std::vector<char> text(kLongestTyped + 1);
   const int n = GetDlgItemTextA(dialog, IDC_METAR_TEXT, text.data(), int(text.size()));
   const size_t length = size_t(n > 0 ? n : 0);
+  text.resize(length);
+  if (text == state->decoded && !state->decoded.empty()) return;
+  state->decoded = text;
   state->report = DecodeMetar(text.data(), length);
 
   HWND list = GetDlgItem(dialog, IDC_METAR_GROUPS);
@@ -140,7 +146,8 @@ void PickNewest(HWND dialog, MetarDialogState* state) {
     MessageBeep(MB_ICONEXCLAMATION);
     return;
   }
-  SetDlgItemTextA(dialog, IDC_METAR_TEXT, found.report);  // decodes through EN_CHANGE
+  SetDlgItemTextA(dialog, IDC_METAR_TEXT, found.report);
+  Decode(dialog, state);
 }
 
 bool AnyTableFilled(const MetarTables& t) {
@@ -176,6 +183,7 @@ void SetReport(HWND dialog, MetarDialogState* state) {
     MessageBeep(MB_ICONEXCLAMATION);
     return;
   }
+  Decode(dialog, state);
   if (!ConfirmSending(dialog, state)) return;
   const std::vector<uint8_t> image =
       MetarSetImage(state->tables, KeepOthers(dialog), ventrel.weather.snapshot);
@@ -190,6 +198,7 @@ void ShowReport(HWND dialog, MetarDialogState* state) {
     MessageBeep(MB_ICONEXCLAMATION);
     return;
   }
+  Decode(dialog, state);
   if (!ConfirmSending(dialog, state)) return;
   EndWxBrowsing(wxBrowse);
   MenuSetGrayed(IDM_FIND_AIRPORT, true);
@@ -249,6 +258,7 @@ INT_PTR CALLBACK MetarDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
       return TRUE;
     case WM_TIMER:
       UpdateButtons(dialog);
+      Decode(dialog, state);
       return TRUE;
     case WM_COMMAND:
       return OnCommand(dialog, state, LOWORD(wParam), HIWORD(wParam));
