@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <string>
 
 #include "weather/files/vtd_file.h"
+#include "weather/files/airports.h"
 #include "weather/units.h"
 
 namespace {
@@ -220,6 +222,27 @@ TEST(MetarLine, ShortBuffersAreNeverOverrun) {
       EXPECT_LT(std::strlen(line), size);
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MetarStation, ElevationFromTheAirportFile) {
+  std::vector<uint8_t> table(3 * kAirportRecordSize, 0);
+  std::memcpy(&table[16], "EGLL", 4);
+  PutF32(&table[16 + 12], 25.4f);
+  std::memcpy(&table[32], "LXXX", 4);
+  PutF32(&table[32 + 12], std::nanf(""));
+  int metres = -1;
+  EXPECT_TRUE(StationElevation(table.data(), table.size(), "egll", &metres));
+  EXPECT_EQ(metres, 25);
+  EXPECT_FALSE(StationElevation(table.data(), table.size(), "LXXX", &metres)) << "not a number";
+  EXPECT_FALSE(StationElevation(table.data(), table.size(), "EGL", &metres));
+  EXPECT_FALSE(StationElevation(table.data(), table.size(), "KJFK", &metres));
+  EXPECT_FALSE(StationElevation(nullptr, 0, "EGLL", &metres));
+  // Cut short: the last record does not lie wholly in the image.
+  EXPECT_FALSE(StationElevation(table.data(), 40, "LXXX", &metres));
 }
 
 }  // namespace
