@@ -66,8 +66,10 @@ class Decoder {
     bool pendingWhole = false;  // a whole number waiting for the fraction of "1 1/2SM"
     Token whole;
     while (tokens.Next(t)) {
-      if (int(report_.groups.size()) >= kMaxMetarGroups - 1) {
-        Error(t.offset, length_ - t.offset, "report too long: this group and the rest are not read");
+      // One token adds at most two groups, the end one more and the report's check one more.
+      if (int(report_.groups.size()) >= kMaxMetarGroups - 4) {
+        const size_t from = pendingWhole ? whole.offset : t.offset;
+        Error(from, length_ - from, "report too long: this group and the rest are not read");
         return;
       }
       if (phase_ == Phase::kRemarks) {
