@@ -235,3 +235,20 @@ TEST(MetarReport, LowerCaseIsRead) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MetarReport, EndMarkCutsTheLastGroupWherePresent) {
+  MetarReport r = Decode("KJFK 081251Z 31012KT 1 1/2SM=");
+  EXPECT_EQ(r.errorCount, 0);
+  EXPECT_EQ(r.visibilityMetres, 2414) << "the whole number stays with its fraction";
+  r = Decode("EGLL 081250Z 24015KT Q1013 RMK AO2= EGKK");
+  ASSERT_NE(r.FirstError(), nullptr);
+  EXPECT_STREQ(r.FirstError()->text, "EGKK");
+  EXPECT_STREQ(r.groups[r.groups.size() - 2].text, "RMK AO2");
+  r = Decode("EGLL 081250Z 24015KT 1=");
+  ASSERT_NE(r.FirstError(), nullptr);
+  EXPECT_STREQ(r.FirstError()->text, "1");
+}
+
+}  // namespace

@@ -63,69 +63,69 @@ class Decoder {
   void Run() {
     Tokenizer tokens(text_, length_);
     Token t;
-    bool pendingWhole = false;  // a whole number waiting for the fraction of "1 1/2SM"
-    Token whole;
     while (tokens.Next(t)) {
       // One token adds at most two groups, the end one more and the report's check one more.
       if (int(report_.groups.size()) >= kMaxMetarGroups - 4) {
-        const size_t from = pendingWhole ? whole.offset : t.offset;
+        const size_t from = pendingWhole_ ? whole_.offset : t.offset;
         Error(from, length_ - from, "report too long: this group and the rest are not read");
         return;
       }
-      if (phase_ == Phase::kRemarks) {
-        ExtendLast(t);
-        continue;
+      // "=" ends the report; only blanks may follow it.
+      const char* eq = static_cast<const char*>(std::memchr(text_ + t.offset, '=', t.length));
+      if (eq != nullptr) t = Cut(t, size_t(eq - (text_ + t.offset)));
+      if (t.length > 0) Take(t);
+      if (eq != nullptr) {
+        if (pendingWhole_) FlushWhole();
+        size_t at = size_t(eq - text_) + 1;
+        while (at < length_ && (IsSpace(text_[at]) || text_[at] == '=')) ++at;
+        if (at < length_) Error(at, length_ - at, "text after the end of the report (=) is not read");
+        return;
       }
-      if (!t.printable || t.text[0] == 0) {
-        if (pendingWhole) FlushWhole(whole, pendingWhole);
-        Error(t.offset, t.length,
-              t.printable ? "too long for any group" : "holds characters a report never has");
-        if (phase_ < Phase::kBody) phase_ = Phase::kBody;
-        continue;
-      }
-      if (EndsReport(t, tokens)) return;
-      if (pendingWhole) {
-        pendingWhole = false;
-        if (FractionOfMiles(t)) {
-          VisibilityMiles(whole, &t);
-          continue;
-        }
-        FlushWhole(whole, pendingWhole);
-      }
-      if (phase_ == Phase::kBody && t.length <= 2 && AllDigits(t.text, t.length)) {
-        whole = t;
-        pendingWhole = true;
-        continue;
-      }
-      Group(t);
     }
-    if (pendingWhole) FlushWhole(whole, pendingWhole);
+    if (pendingWhole_) FlushWhole();
   }
 
  private:
-  // "=" ends the report; only blanks may follow it.
-  bool EndsReport(Token& t, Tokenizer& tokens) {
-    const char* eq = static_cast<const char*>(std::memchr(text_ + t.offset, '=', t.length));
-    if (eq == nullptr) return false;
-    const size_t keep = size_t(eq - (text_ + t.offset));
-    size_t rest = t.offset + t.length;
-    if (keep > 0) {
-      Token cut = t;
-      cut.length = keep;
-      cut.text[keep < kLongestGroup ? keep : kLongestGroup] = 0;
-      if (phase_ == Phase::kRemarks)
-        ExtendLast(cut);
-      else
-        Group(cut);
+  // The first `keep` characters of a token, as the tokenizer would have read them alone.
+  Token Cut(const Token& t, size_t keep) {
+    Token cut;
+    cut.offset = t.offset;
+    cut.length = keep;
+    for (size_t i = 0; i < keep; ++i) {
+      const unsigned char c = static_cast<unsigned char>(text_[t.offset + i]);
+      if (c < 0x21 || c > 0x7E) cut.printable = false;
+      if (i < kLongestGroup) cut.text[i] = Upper(char(c));
     }
-    Token after;
-    size_t at = size_t(eq - text_) + 1;
-    while (at < length_ && (IsSpace(text_[at]) || text_[at] == '=')) ++at;
-    if (at < length_) Error(at, length_ - at, "text after the end of the report (=) is not read");
-    (void)rest;
-    (void)tokens;
-    (void)after;
-    return true;
+    if (keep > kLongestGroup) cut.text[0] = 0;
+    return cut;
+  }
+
+  void Take(Token& t) {
+    if (phase_ == Phase::kRemarks) {
+      ExtendLast(t);
+      return;
+    }
+    if (!t.printable || t.text[0] == 0) {
+      if (pendingWhole_) FlushWhole();
+      Error(t.offset, t.length,
+            t.printable ? "too long for any group" : "holds characters a report never has");
+      if (phase_ < Phase::kBody) phase_ = Phase::kBody;
+      return;
+    }
+    if (pendingWhole_) {
+      pendingWhole_ = false;
+      if (FractionOfMiles(t)) {
+        VisibilityMiles(whole_, &t);
+        return;
+      }
+      Group(whole_);
+    }
+    if (phase_ == Phase::kBody && t.length <= 2 && AllDigits(t.text, t.length)) {
+      whole_ = t;
+      pendingWhole_ = true;
+      return;
+    }
+    Group(t);
   }
 
   bool FractionOfMiles(const Token& t) {
@@ -136,9 +136,9 @@ class Decoder {
            AllDigits(slash + 1, size_t(t.text + n - 2 - (slash + 1)));
   }
 
-  void FlushWhole(Token& whole, bool& pending) {
-    pending = false;
-    Group(whole);
+  void FlushWhole() {
+    pendingWhole_ = false;
+    Group(whole_);
   }
 
   MetarGroup& Add(MetarGroupKind kind, size_t offset, size_t length) {
@@ -317,6 +317,8 @@ class Decoder {
   MetarReport& report_;
   Phase phase_ = Phase::kStart;
   bool wsPending_ = false;
+  bool pendingWhole_ = false;  // a whole number waiting for the fraction of "1 1/2SM"
+  Token whole_;
 };
 
 }  // namespace
