@@ -164,7 +164,7 @@ INSTANTIATE_TEST_SUITE_P(
                     BadCase{"EGLL 081250Z BKN040XY Q1013", "BKN040XY", "CB or TCU"},
                     BadCase{"EGLL 081250Z 1/08 Q1013", "1/08", "temperature"},
                     BadCase{"EGLL 081250Z +XXRA Q1013", "+XXRA", "weather"},
-                    BadCase{"EGLL 081250Z Q0013 Q1013", "Q0013", "850 to 1100"},
+                    BadCase{"EGLL 081250Z Q0013 Q1013", "Q0013", "800 to 1200"},
                     BadCase{"EGLL 081250Z R27/12 Q1013", "R27/12", "runway visual range"},
                     BadCase{"EGLL 081250Z H\xE9LLO Q1013", "H?LLO", "characters"},
                     BadCase{"EGLL 081250Z 24015KT\x01 Q1013", "24015KT?", "characters"},

@@ -205,8 +205,12 @@ TEST(MetarLine, EmptyTablesGiveStationTimeAndNoCloud) {
   char line[kMetarLineSize];
   MetarLineFromTables(snapshot, "", {31, 23, 59}, 0, line, sizeof line);
   EXPECT_STREQ(line, "ZZZZ 312359Z NSC");
-  MetarLineFromTables(snapshot, "k\x01Z", {0, 99, -3}, 0, line, sizeof line);
-  EXPECT_STREQ(line, "ZZZZ 012300Z NSC") << "odd characters and times are replaced";
+  MetarLineFromTables(snapshot, "1ABC", {0, 99, -3}, 0, line, sizeof line);
+  EXPECT_STREQ(line, "ZZZZ 012300Z NSC") << "odd codes and times are replaced";
+  MetarLineFromTables(snapshot, "egl\x01", {1, 0, 0}, 0, line, sizeof line);
+  EXPECT_STREQ(line, "ZZZZ 010000Z NSC");
+  MetarLineFromTables(snapshot, "kjfk", {1, 0, 0}, 0, line, sizeof line);
+  EXPECT_STREQ(line, "KJFK 010000Z NSC");
 }
 
 TEST(MetarLine, ShortBuffersAreNeverOverrun) {

@@ -445,12 +445,13 @@ const char* DecodePressure(const char* g, MetarReport& r, char* words, size_t si
   if (!AllDigits(g + 1, 4)) return g[0] == 'Q' ? "QNH: four digits of hPa expected" : kNotThisKind;
   const int v = Number(g + 1, 4);
   if (g[0] == 'Q') {
-    if (v < 850 || v > 1100) return "QNH: outside 850 to 1100 hPa";
+    if (v < 800 || v > 1200) return "QNH: outside 800 to 1200 hPa";
     r.hasPressure = true;
     r.qnhHectopascals = v;
     snprintf(words, size, "QNH %d hPa", v);
   } else {
-    if (v < 2500 || v > 3250) return "altimeter: outside 25.00 to 32.50 inches";
+    // Kept inside what a QNH group may hold, so that the line written back reads again.
+    if (v < 2400 || v > 3500) return "altimeter: outside 24.00 to 35.00 inches";
     r.hasPressure = true;
     r.qnhHectopascals = v / 100.0 * kHectopascalsPerInch;
     snprintf(words, size, "QNH %d.%02d inHg (%.0f hPa)", v / 100, v % 100, r.qnhHectopascals);

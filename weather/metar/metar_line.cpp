@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "weather/metar/metar_tables.h"
+#include "weather/metar/metar_text.h"
 #include "weather/pane_format.h"
 #include "weather/units.h"
 
@@ -163,12 +164,8 @@ void MetarLineFromTables(const WeatherSnapshot& s, const char* station, MetarTim
   Line line(out, size);
   char group[32];
   char code[5] = "ZZZZ";
-  if (station && station[0]) {
-    for (int i = 0; i < 4 && station[i]; ++i) {
-      const unsigned char c = static_cast<unsigned char>(station[i]);
-      code[i] = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ? char(c) : 'Z';
-    }
-  }
+  if (station && std::strlen(station) == 4 && metar_text::IsStationCode(station, 4))
+    for (int i = 0; i < 4; ++i) code[i] = metar_text::Upper(station[i]);
   line.Add(code);
   snprintf(group, sizeof group, "%02d%02d%02dZ", std::clamp(time.day, 1, 31),
            std::clamp(time.hour, 0, 23), std::clamp(time.minute, 0, 59));
