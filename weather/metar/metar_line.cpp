@@ -22,6 +22,7 @@ class Line {
     if (size_ > 0) out_[0] = 0;
   }
   void Add(const char* group) {
+    if (size_ == 0) return;  // nothing was written, not even a terminator
     const size_t n = std::strlen(out_);
     if (n + 1 < size_) snprintf(out_ + n, size_ - n, "%s%s", n ? " " : "", group);
   }
