@@ -34,6 +34,10 @@
 // Help
 #define IDM_ABOUT 103
 
+// File, after the commands above: METAR reports (41000-41999)
+#define IDM_LOAD_METAR 41001
+#define IDM_COPY_METAR 41002
+
 // Edit, after the specified menus, and the shortcut keys' own command
 #define IDM_UNDO 43000
 #define IDM_REDO 43001

@@ -26,3 +26,5 @@ for name, us in times.items():
     # Benchmarks named after their figure print it as they are, e.g. BM_palvio_refresh_native_us.
     if name.startswith("BM_") and name.endswith("_us"):
         show(name[3:], us, "us")
+    if name.startswith("BM_") and name.endswith("_ms"):
+        show(name[3:], us / 1000, "ms")

@@ -32,6 +32,9 @@ enum : int {
   kAtVisibility = 1002,
   kIcaoField = 1040,
   kClearClouds = 40002,
+  kLoadMetar = 41001,
+  kMetarText = 41101,
+  kMetarGroups = 41105,
 };
 constexpr int kCloudPane = 4;
 
@@ -272,6 +275,18 @@ void AirportPictures() {
           "the search did not find EGLL");
   Shot("ventrel-find-airport", app.window);
   CloseDialog(search, IDCANCEL);
+
+  // A pasted report, decoded group by group; the airport file gives EGLL's elevation.
+  app.Command(kLoadMetar);
+  HWND metar = WaitForDialog(app.process.Id(), "Load METAR");
+  SendMessageA(GetDlgItem(metar, kMetarText), WM_SETTEXT, 0,
+               LPARAM("METAR EGLL 081250Z 24015G25KT 210V270 4000 -SHRA FEW010 BKN040TCU 12/08 "
+                      "Q1013 NOSIG"));
+  Require(e2e::WaitUntil([&] {
+    return SendMessageA(GetDlgItem(metar, kMetarGroups), LB_GETCOUNT, 0, 0) == 12;
+  }, kWait), "the report was not decoded");
+  Shot("ventrel-metar", metar);
+  CloseDialog(metar, IDCANCEL);
   app.Close();
 }
 

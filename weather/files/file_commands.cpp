@@ -30,6 +30,15 @@ bool LoadDataFile(FileContext& context, const char* path, bool setInSimulator) {
   return true;
 }
 
+bool SetDataFileImage(FileContext& context, const uint8_t* bytes, size_t size) {
+  if (QueueDataFileSet(bytes, size, context.batch) == DataFileSet::kTooLarge) {
+    context.view.ShowError(0, kDataFileTooLargeText);
+    return false;
+  }
+  context.batch.Process();
+  return true;
+}
+
 void SaveDataFile(FileContext& context, const char* path) {
   DataFileImage image = EncodeDataFile(context.weather.snapshot);
   if (!WriteFileSafely(context.files, path, image.bytes.data(), image.bytes.size()))

@@ -43,6 +43,11 @@ struct FileContext {
 // and quietly. A set load too large for one batch sends nothing and shows an error.
 bool LoadDataFile(FileContext& context, const char* path, bool setInSimulator);
 
+// The set load of a data-file image, the one way tables go into the simulator from a file or
+// a report: clear all, then SetTable per table, one exchange (its result ignored). An image too
+// large for one batch sends nothing and shows an error; false then.
+bool SetDataFileImage(FileContext& context, const uint8_t* bytes, size_t size);
+
 // Writes tables 1 to 5 of the snapshot to path, safely: the old file stays whole unless the
 // new one was written completely. Shows "creating VTD file!" when that failed.
 void SaveDataFile(FileContext& context, const char* path);

@@ -1,8 +1,12 @@
 // wxtool: looks into weather files and converts them without a simulator.
 //   wxtool show FILE         every table of a .VTD file, or every entry of a .WX file
 //   wxtool convert IN OUT    between the two kinds (into a .WX file: one entry)
+//   wxtool metar FILE [INDEX]           the tables as one METAR-style line (.WX: entry INDEX)
+//   wxtool from-metar "REPORT" OUT.VTD  a data file from a report
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <vector>
 
@@ -10,6 +14,8 @@
 #include "weather/files/file_system.h"
 #include "weather/files/vtd_file.h"
 #include "weather/files/wx_file.h"
+#include "weather/metar/metar_report.h"
+#include "weather/metar/metar_tables.h"
 #include "weather/pane_format.h"
 
 namespace {
@@ -179,11 +185,90 @@ int Convert(const char* in, const char* out) {
   return 0;
 }
 
+MetarTime TimeNow() {
+  const time_t now = time(nullptr);
+  const tm* utc = gmtime(&now);
+  MetarTime t;
+  if (utc) t = {utc->tm_mday, utc->tm_hour, utc->tm_min};
+  return t;
+}
+
+int Metar(const char* path, const char* indexText) {
+  WeatherSnapshot snapshot;
+  if (indexText == nullptr || !IsWxPath(path)) {
+    if (indexText != nullptr) {
+      fprintf(stderr, "wxtool: INDEX is for .WX files only\n");
+      return 1;
+    }
+    if (!LoadSnapshot(path, snapshot)) return 2;
+  } else {
+    char* rest = nullptr;
+    const long index = strtol(indexText, &rest, 10);
+    if (rest == indexText || *rest != 0 || index < 0) {
+      fprintf(stderr, "wxtool: %s is not an entry number\n", indexText);
+      return 1;
+    }
+    std::unique_ptr<FileSource> file = ReadFileBytes(path);
+    if (!file) {
+      fprintf(stderr, "wxtool: cannot read %s\n", path);
+      return 2;
+    }
+    WxEntryTables entry;
+    uint64_t offset = 0;
+    long at = 0;
+    for (;; ++at) {
+      if (!ReadWxEntry(*file, offset, entry)) {
+        fprintf(stderr, "wxtool: %s has no entry %ld\n", path, index);
+        return 2;
+      }
+      if (at == index) break;
+      if (!entry.complete) {
+        fprintf(stderr, "wxtool: %s has no entry %ld\n", path, index);
+        return 2;
+      }
+      offset = entry.end;
+    }
+    ShowWxEntry(snapshot, entry);
+  }
+  char line[kMetarLineSize];
+  MetarLineFromTables(snapshot, "ZZZZ", TimeNow(), 0, line, sizeof line);
+  printf("%s\n", line);
+  return 0;
+}
+
+int FromMetar(const char* text, const char* out) {
+  const MetarReport report = DecodeMetar(text, strlen(text));
+  if (const MetarGroup* bad = report.FirstError()) {
+    fprintf(stderr, "wxtool: group \"%s\" cannot be read: %s; nothing written\n", bad->text,
+            bad->words);
+    return 1;
+  }
+  const MetarTables tables = TablesFromMetar(report, 0);
+  WeatherSnapshot snapshot;
+  ShowMetarTables(tables, false, snapshot);
+  DataFileImage image = EncodeDataFile(snapshot);
+  if (image.bytes.empty()) {
+    fprintf(stderr, "wxtool: the report fills no table; nothing written\n");
+    return 1;
+  }
+  StdioFiles files;
+  if (!WriteFileSafely(files, out, image.bytes.data(), image.bytes.size())) {
+    fprintf(stderr, "wxtool: cannot write %s\n", out);
+    return 3;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "show") == 0) return Show(argv[2]);
   if (argc == 4 && std::strcmp(argv[1], "convert") == 0) return Convert(argv[2], argv[3]);
-  fprintf(stderr, "usage: wxtool show FILE\n       wxtool convert IN OUT\n");
+  if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "metar") == 0)
+    return Metar(argv[2], argc == 4 ? argv[3] : nullptr);
+  if (argc == 4 && std::strcmp(argv[1], "from-metar") == 0) return FromMetar(argv[2], argv[3]);
+  fprintf(stderr,
+          "usage: wxtool show FILE\n       wxtool convert IN OUT\n       wxtool metar FILE [INDEX]\n"
+          "       wxtool from-metar \"REPORT\" OUT.VTD\n");
   return 1;
 }

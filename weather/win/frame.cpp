@@ -18,6 +18,7 @@
 #include "weather/win/ventrel.h"
 #include "weather/win/weather_files.h"
 #include "weather/win/icao_dialog.h"
+#include "weather/win/metar_dialog.h"
 
 namespace {
 
@@ -137,6 +138,14 @@ void OnCommand(HWND window, int id) {
       break;
     case IDM_PRINT:
       PrintPanesCommand(ventrel.weather.busy, PrintWindows());
+      break;
+    case IDM_LOAD_METAR:
+      RunMetarDialog(window);
+      ActivatePane(-1, Select);
+      break;
+    case IDM_COPY_METAR:
+      CopyAsMetar(window);
+      ActivatePane(-1, Select);
       break;
     case IDM_ABOUT:
       RunAboutBox(ventrel.instance, window, "Ventrel");

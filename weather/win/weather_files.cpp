@@ -176,3 +176,5 @@ void WxUnreachableCaption(char* out, size_t size) {
 }
 
 void EndWxShow() { wxBrowse.wxShowing = false; }
+
+FileContext& WeatherFileContext() { return Context(); }

@@ -32,3 +32,8 @@ bool ShowWxStation(int station);
 void WxUnreachableCaption(char* out, size_t size);
 // The panes show the simulator again.
 void EndWxShow();
+
+// The file commands' context (file system, batch, reactions), for loads that come from
+// elsewhere than a weather file.
+struct FileContext;
+FileContext& WeatherFileContext();

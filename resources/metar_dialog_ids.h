@@ -1,0 +1,12 @@
+// Controls of the METAR dialog "METAR".
+#pragma once
+
+#define IDC_METAR_TEXT 41101
+#define IDC_METAR_OPEN 41102
+#define IDC_METAR_ICAO 41103
+#define IDC_METAR_PICK 41104
+#define IDC_METAR_GROUPS 41105
+#define IDC_METAR_NOTE 41106
+#define IDC_METAR_CLEAR_OTHERS 41107
+#define IDC_METAR_SET 41108
+#define IDC_METAR_SHOW 41109

@@ -1,0 +1,12 @@
+// Replays the METAR fuzz seeds and every input that once crashed those targets.
+#include "fuzz/metar_fuzz_checks.h"
+#include "tests/native/fuzz_replay.h"
+
+namespace {
+
+TEST(FuzzReplay, ReportsAndFilesOfReportsRunClean) {
+  EXPECT_GT(fuzz_replay::Replay("metar", metar_fuzz::CheckMetar), 0);
+  EXPECT_GT(fuzz_replay::Replay("metar_file", metar_fuzz::CheckMetarFile), 0);
+}
+
+}  // namespace
