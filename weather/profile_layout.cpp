@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <string>
+#include <cstring>
 
 #include "weather/units.h"
 
@@ -12,6 +12,16 @@ namespace pc = profile_colours;
 namespace {
 
 constexpr double kPi = 3.14159265358979;
+
+// A label's text; fixed size, so that building the labels can never throw.
+struct LabelText {
+  char text[kPictureTextSize];
+  explicit LabelText(const char* t) {
+    std::strncpy(text, t, sizeof text - 1);
+    text[sizeof text - 1] = 0;
+  }
+  const char* c_str() const { return text; }
+};
 
 template <typename Layer, typename Decode>
 std::vector<Layer> Decoded(const WeatherSnapshot& s, int table, size_t least, Decode decode) {
@@ -59,7 +69,7 @@ class ProfileBuilder {
   void Temperatures();
 
  private:
-  void Label(const Box& column, const std::vector<int>& ys, const std::vector<std::string>& texts,
+  void Label(const Box& column, const std::vector<int>& ys, const std::vector<LabelText>& texts,
              TextAnchor anchor, Colour colour);
   void Arrow(int x, int y, double towardDegrees, Colour colour);
 
@@ -107,7 +117,7 @@ void ProfileBuilder::Scales() {
 
 // Labels in a column, spread so that none overlaps the next.
 void ProfileBuilder::Label(const Box& column, const std::vector<int>& ys,
-                           const std::vector<std::string>& texts, TextAnchor anchor, Colour colour) {
+                           const std::vector<LabelText>& texts, TextAnchor anchor, Colour colour) {
   const std::vector<int> at = SpreadLabels(ys, text_.height, out_.plot.top, out_.plot.bottom);
   const int x = anchor == TextAnchor::kRight ? column.right - 3 : column.left + 3;
   for (size_t i = 0; i < at.size(); ++i)
@@ -117,7 +127,7 @@ void ProfileBuilder::Label(const Box& column, const std::vector<int>& ys,
 void ProfileBuilder::Visibility() {
   const Box& c = out_.visibilityColumn;
   std::vector<int> ys;
-  std::vector<std::string> texts;
+  std::vector<LabelText> texts;
   for (const VisibilityLayer& v : in_.visibility) {
     const int top = out_.YOfFeet(Feet(v.upperAltitude));
     const int base = out_.YOfFeet(Feet(v.lowerAltitude));
@@ -129,7 +139,7 @@ void ProfileBuilder::Visibility() {
     char label[16];
     std::snprintf(label, sizeof label, "%.1fsm", RangeTenths(v.range) / 10.0);
     ys.push_back((top + base) / 2);
-    texts.push_back(label);
+    texts.emplace_back(label);
   }
   Label(c, ys, texts, TextAnchor::kLeft, pc::kText);
 }
@@ -137,7 +147,7 @@ void ProfileBuilder::Visibility() {
 void ProfileBuilder::Clouds() {
   const Box& c = out_.cloudColumn;
   std::vector<int> ys;
-  std::vector<std::string> texts;
+  std::vector<LabelText> texts;
   for (const CloudLayer& cl : in_.clouds) {
     const int top = out_.YOfFeet(Feet(cl.upperAltitude));
     const int base = out_.YOfFeet(Feet(cl.lowerAltitude));
@@ -172,7 +182,7 @@ void ProfileBuilder::Clouds() {
                   ConvectiveCloud(cl.cloudType) ? "Cb " : "", FeetFromMetres(cl.lowerAltitude),
                   FeetFromMetres(cl.upperAltitude));
     ys.push_back((top + base) / 2);
-    texts.push_back(label);
+    texts.emplace_back(label);
   }
   Label(c, ys, texts, TextAnchor::kRight, pc::kText);
 }
@@ -194,7 +204,7 @@ void ProfileBuilder::Winds() {
     Colour colour;
     std::vector<int> ys;
     std::vector<double> toward;
-    std::vector<std::string> texts;
+    std::vector<LabelText> texts;
   };
   Column set{out_.windColumn, pc::kWindSet, {}, {}, {}};
   Column applied{out_.appliedColumn, pc::kWindApplied, {}, {}, {}};
@@ -206,7 +216,7 @@ void ProfileBuilder::Winds() {
     std::snprintf(label, sizeof label, "%03.0f/%dkt", degrees, int(w.speed));
     set.ys.push_back(out_.YOfFeet((Feet(lower) + Feet(w.upperAltitude)) / 2));
     set.toward.push_back(degrees + 180.0);
-    set.texts.push_back(label);
+    set.texts.emplace_back(label);
     pic_.DashLine(set.box.left, out_.YOfFeet(Feet(w.upperAltitude)), set.box.right,
                   out_.YOfFeet(Feet(w.upperAltitude)), pc::kFrame);
     lower = w.upperAltitude;
@@ -220,7 +230,7 @@ void ProfileBuilder::Winds() {
     std::snprintf(label, sizeof label, "%03.0f/%.0fkt", degrees, std::min(std::fabs(speed), 9999.0));
     applied.ys.push_back(out_.YOfFeet((Feet(lower) + Feet(w.upperAltitude)) / 2));
     applied.toward.push_back(degrees + 180.0);
-    applied.texts.push_back(label);
+    applied.texts.emplace_back(label);
     lower = w.upperAltitude;
   }
   for (Column* c : {&set, &applied}) {

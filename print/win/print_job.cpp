@@ -62,6 +62,7 @@ class GdiSurface : public PrintSurface {
     MoveToEx(dc_, x0, y, nullptr);
     LineTo(dc_, x1, y);
   }
+  HDC Dc() const { return dc_; }
   // Once only, whoever asks first: a failed page start has aborted already.
   void Abort() {
     if (aborted_) return;
@@ -122,6 +123,8 @@ void PrintDocument(const PrintJobSettings& settings, HDC dc, PrintPagesFunction 
 }
 
 }  // namespace
+
+HDC PrintJobDc(PrintSurface& surface) { return static_cast<GdiSurface&>(surface).Dc(); }
 
 void RunPrintJob(const PrintJobSettings& settings, PrintPagesFunction printPages, void* context) {
   HDC chosen = nullptr;
