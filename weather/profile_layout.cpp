@@ -26,9 +26,12 @@ struct LabelText {
 template <typename Layer, typename Decode>
 std::vector<Layer> Decoded(const WeatherSnapshot& s, int table, size_t least, Decode decode) {
   const TableRecords records = RecordsOf(s.Table(table), least);
+  // A table that claims thousands of layers (a module that lies) is drawn in part rather
+  // than slowing every repaint down.
+  const int count = std::min(records.count, kProfileMostLayersPerTable);
   std::vector<Layer> out;
-  out.reserve(size_t(records.count));
-  for (int i = 0; i < records.count; ++i) out.push_back(decode(records.Record(i)));
+  out.reserve(size_t(count));
+  for (int i = 0; i < count; ++i) out.push_back(decode(records.Record(i)));
   return out;
 }
 

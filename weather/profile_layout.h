@@ -16,7 +16,9 @@ struct ProfileInput {
   std::vector<AppliedWindLayer> applied;
 };
 
-// The records of tables 1, 3, 4, 5 and 6 as far as RecordsOf trusts them.
+// The records of tables 1, 3, 4, 5 and 6 as far as RecordsOf trusts them, at most this many
+// of each.
+constexpr int kProfileMostLayersPerTable = 1000;
 ProfileInput ProfileInputFrom(const WeatherSnapshot& snapshot);
 
 // Clouds of types 8 to 10 are the heaped, convective kind and carry a tower mark.

@@ -237,6 +237,20 @@ TEST(ProfileLayout, InputTakesOnlyTrustedRecords) {
   EXPECT_EQ(in.clouds[1].cover, 5);
   EXPECT_TRUE(in.winds.empty());
   EXPECT_TRUE(in.visibility.empty());
+
+  // 1500 visibility layers: the first thousand are drawn.
+  std::vector<uint8_t> many(1500 * kVisibilityLayerSize);
+  for (size_t i = 0; i < 1500; ++i) {
+    VisibilityLayer v;
+    v.prefix = {uint16_t(kVisibilityLayerSize), 0};
+    v.upperAltitude = uint16_t(i + 1);
+    EncodeVisibility(many.data() + i * kVisibilityLayerSize, v);
+  }
+  s.Table(kVisibilityTable).data = TableBlock::Copy(many.data(), many.size());
+  s.Table(kVisibilityTable).descriptor = MakeDescriptor(kVisibilityLayerSize, 1500);
+  const ProfileInput capped = ProfileInputFrom(s);
+  ASSERT_EQ(capped.visibility.size(), size_t(kProfileMostLayersPerTable));
+  EXPECT_EQ(capped.visibility.back().upperAltitude, 1000);
 }
 
 }  // namespace
