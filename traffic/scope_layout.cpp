@@ -15,7 +15,7 @@ constexpr double kPi = 3.14159265358979;
 constexpr double kRanges[kScopeRangeCount] = {2.5, 5, 10, 20, 40, 80, 160};
 // Ring spacing per range: labels that read as round numbers.
 constexpr double kRingSteps[kScopeRangeCount] = {0.5, 1, 2.5, 5, 10, 20, 40};
-constexpr int kSymbolHalf = 3;   // the symbol is 7 pixels square
+constexpr int kSymbolHalf = 3;  // the symbol is 7 pixels square
 constexpr int kLeaderLength = 18;
 constexpr int kHitRadius = 9;
 
@@ -57,9 +57,7 @@ std::vector<ScopeTarget> ScopeTargetsFrom(TrafficTable table) {
   return targets;
 }
 
-double ScopeRange(int index) {
-  return kRanges[std::min(std::max(index, 0), kScopeRangeCount - 1)];
-}
+double ScopeRange(int index) { return kRanges[std::min(std::max(index, 0), kScopeRangeCount - 1)]; }
 
 int StepScopeRange(int index, int steps) {
   return std::min(std::max(index + steps, 0), kScopeRangeCount - 1);
@@ -140,7 +138,9 @@ ScopeLayout LayoutScope(const std::vector<ScopeTarget>& targets, int rangeIndex,
   for (size_t i = 0; i < targets.size(); ++i) {
     const ScopeTarget& t = targets[i];
     const ScopeMark& m = out.marks[i];
-    const Colour colour = t.slot == selectedSlot ? sc::kSelected : m.inRange ? sc::kTarget : sc::kOffRange;
+    const Colour colour = t.slot == selectedSlot ? sc::kSelected
+                          : m.inRange            ? sc::kTarget
+                                                 : sc::kOffRange;
     if (!m.inRange) {
       // A wedge on the outer ring pointing out along the bearing.
       const double a = std::isfinite(t.bearing) ? t.bearing * kPi / 180.0 : 0;
@@ -155,8 +155,7 @@ ScopeLayout LayoutScope(const std::vector<ScopeTarget>& targets, int rangeIndex,
              m.y - SafeInt(kLeaderLength * std::cos(h)), colour);
     pic.Fill({m.x - kSymbolHalf, m.y - kSymbolHalf, m.x + kSymbolHalf + 1, m.y + kSymbolHalf + 1},
              colour);
-    if (t.slot == selectedSlot)
-      pic.Frame({m.x - 7, m.y - 7, m.x + 8, m.y + 8}, sc::kSelected);
+    if (t.slot == selectedSlot) pic.Frame({m.x - 7, m.y - 7, m.x + 8, m.y + 8}, sc::kSelected);
   }
 
   // Labels: the selected target first, then the nearest; a label that finds no free place
@@ -181,10 +180,10 @@ ScopeLayout LayoutScope(const std::vector<ScopeTarget>& targets, int rangeIndex,
     const int w = std::max(identWidth, heightWidth), lh = 2 * text.height;
     const int gap = kSymbolHalf + 4;
     const Box candidates[] = {
-        {m.x + gap, m.y - lh, m.x + gap + w, m.y},          // upper right
-        {m.x + gap, m.y, m.x + gap + w, m.y + lh},          // lower right
-        {m.x - gap - w, m.y - lh, m.x - gap, m.y},          // upper left
-        {m.x - gap - w, m.y, m.x - gap, m.y + lh},          // lower left
+        {m.x + gap, m.y - lh, m.x + gap + w, m.y},  // upper right
+        {m.x + gap, m.y, m.x + gap + w, m.y + lh},  // lower right
+        {m.x - gap - w, m.y - lh, m.x - gap, m.y},  // upper left
+        {m.x - gap - w, m.y, m.x - gap, m.y + lh},  // lower left
         {m.x + gap, m.y - lh / 2, m.x + gap + w, m.y + lh / 2},
         {m.x - gap - w, m.y - lh / 2, m.x - gap, m.y + lh / 2},
         {m.x - w / 2, m.y - gap - lh, m.x + w - w / 2, m.y - gap},
@@ -206,7 +205,8 @@ ScopeLayout LayoutScope(const std::vector<ScopeTarget>& targets, int rangeIndex,
     pic.Text(chosen->left, y0, t.identifier, colour);
     pic.Text(chosen->left, y0 + text.height, heightText, colour);
     if (arrow) {
-      const int ax = chosen->left + int(std::strlen(heightText)) * text.charWidth + text.charWidth / 2;
+      const int ax =
+          chosen->left + int(std::strlen(heightText)) * text.charWidth + text.charWidth / 2;
       const int ay = y0 + text.height, d = std::max(3, text.height / 3);
       if (t.verticalSpeed > 0)
         pic.Triangle(ax, ay + d, ax + 2 * d, ay + d, ax + d, ay - d, colour);

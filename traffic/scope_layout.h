@@ -24,7 +24,7 @@ std::vector<ScopeTarget> ScopeTargetsFrom(TrafficTable table);
 
 // Ranges the + and - keys step through, in nautical miles.
 constexpr int kScopeRangeCount = 7;
-double ScopeRange(int index);  // 2.5, 5, 10, 20, 40, 80, 160
+double ScopeRange(int index);          // 2.5, 5, 10, 20, 40, 80, 160
 constexpr int kDefaultScopeRange = 3;  // 20 nm
 // The index `steps` further (negative: closer in), kept to the ends.
 int StepScopeRange(int index, int steps);
@@ -39,10 +39,10 @@ void FormatScopeVariation(int16_t variation, char* out, size_t size);
 
 struct ScopeMark {
   int slot = 0;
-  int x = 0, y = 0;      // the symbol's centre, or the mark's point on the outer ring
+  int x = 0, y = 0;  // the symbol's centre, or the mark's point on the outer ring
   bool inRange = true;
   bool labelled = false;
-  Box label;             // where the identifier and height went, when labelled
+  Box label;  // where the identifier and height went, when labelled
 };
 
 struct ScopeLayout {

@@ -230,14 +230,16 @@ void ProfileBuilder::Winds() {
     if (degrees < 0) degrees += 360.0;
     const double speed = std::isfinite(w.appliedSpeed) ? w.appliedSpeed : 0;
     char label[24];
-    std::snprintf(label, sizeof label, "%03.0f/%.0fkt", degrees, std::min(std::fabs(speed), 9999.0));
+    std::snprintf(label, sizeof label, "%03.0f/%.0fkt", degrees,
+                  std::min(std::fabs(speed), 9999.0));
     applied.ys.push_back(out_.YOfFeet((Feet(lower) + Feet(w.upperAltitude)) / 2));
     applied.toward.push_back(degrees + 180.0);
     applied.texts.emplace_back(label);
     lower = w.upperAltitude;
   }
   for (Column* c : {&set, &applied}) {
-    const std::vector<int> at = SpreadLabels(c->ys, text_.height + 4, out_.plot.top, out_.plot.bottom);
+    const std::vector<int> at =
+        SpreadLabels(c->ys, text_.height + 4, out_.plot.top, out_.plot.bottom);
     const int arrowX = c->box.left + 13;
     for (size_t i = 0; i < at.size(); ++i) {
       if (at[i] < 0) continue;
@@ -256,15 +258,16 @@ void ProfileBuilder::Temperatures() {
   const int step = out_.warmestCelsius - out_.coldestCelsius > 60 ? 20 : 10;
   for (int deg = out_.coldestCelsius; deg <= out_.warmestCelsius; deg += step) {
     const int x = out_.XOfCelsius(deg);
-    if (deg == 0)
-      pic_.DashLine(x, out_.plot.top, x, out_.plot.bottom, pc::kFreezing);
+    if (deg == 0) pic_.DashLine(x, out_.plot.top, x, out_.plot.bottom, pc::kFreezing);
     pic_.Line(x, out_.plot.bottom, x, out_.plot.bottom + 4, pc::kFrame);
     char label[8];
     std::snprintf(label, sizeof label, "%d", deg);
     pic_.Text(x, out_.plot.bottom + 4 + text_.height / 2, label, pc::kText, TextAnchor::kCentre);
   }
-  pic_.Text(c.right - 2, out_.plot.bottom + 4 + text_.height * 3 / 2, "\xB0""C", pc::kText,
-            TextAnchor::kRight);
+  pic_.Text(c.right - 2, out_.plot.bottom + 4 + text_.height * 3 / 2,
+            "\xB0"
+            "C",
+            pc::kText, TextAnchor::kRight);
   for (size_t i = 1; i < t.size(); ++i) {
     const int y0 = out_.YOfFeet(Feet(t[i - 1].altitude)), y1 = out_.YOfFeet(Feet(t[i].altitude));
     pic_.Line(out_.XOfCelsius(t[i - 1].dewPoint), y0, out_.XOfCelsius(t[i].dewPoint), y1,
@@ -292,7 +295,10 @@ void ProfileBuilder::Temperatures() {
   out_.freezingY = out_.YOfFeet(freezing);
   pic_.DashLine(out_.plot.left, out_.freezingY, out_.plot.right, out_.freezingY, pc::kFreezing);
   char label[24];
-  std::snprintf(label, sizeof label, "0\xB0""C %dft", out_.freezingFeet);
+  std::snprintf(label, sizeof label,
+                "0\xB0"
+                "C %dft",
+                out_.freezingFeet);
   pic_.Text(c.right - 3, out_.freezingY - text_.height / 2 - 1, label, pc::kFreezing,
             TextAnchor::kRight);
 }
@@ -312,7 +318,8 @@ void TemperatureRange(const ProfileInput& in, ProfileLayout& out) {
 
 ProfileInput ProfileInputFrom(const WeatherSnapshot& s) {
   ProfileInput in;
-  in.visibility = Decoded<VisibilityLayer>(s, kVisibilityTable, kVisibilityLayerSize, DecodeVisibility);
+  in.visibility =
+      Decoded<VisibilityLayer>(s, kVisibilityTable, kVisibilityLayerSize, DecodeVisibility);
   in.temperatures =
       Decoded<TemperatureLayer>(s, kTemperatureTable, kTemperatureLayerSize, DecodeTemperature);
   in.winds = Decoded<WindLayer>(s, kWindTable, kWindLayerSize, DecodeWind);
@@ -336,7 +343,8 @@ int ProfileLayout::XOfCelsius(double celsius) const {
   return c.left + 6 + RoundToInt((celsius - coldestCelsius) * (c.Width() - 12) / span);
 }
 
-ProfileLayout LayoutProfile(const ProfileInput& input, int width, int height, const TextSize& text) {
+ProfileLayout LayoutProfile(const ProfileInput& input, int width, int height,
+                            const TextSize& text) {
   ProfileLayout out;
   out.picture.width = width > 0 ? width : 0;
   out.picture.height = height > 0 ? height : 0;
@@ -364,9 +372,9 @@ ProfileLayout LayoutProfile(const ProfileInput& input, int width, int height, co
   out.appliedColumn = {x3, p.top, x4, p.bottom};
   out.temperatureColumn = {x4, p.top, p.right, p.bottom};
   TemperatureRange(input, out);
-  out.picture.items.reserve(64 + 12 * (input.clouds.size() + input.winds.size() +
-                                       input.applied.size() + input.visibility.size() +
-                                       input.temperatures.size()));
+  out.picture.items.reserve(64 +
+                            12 * (input.clouds.size() + input.winds.size() + input.applied.size() +
+                                  input.visibility.size() + input.temperatures.size()));
   ProfileBuilder builder(input, out, text);
   builder.Scales();
   builder.Visibility();

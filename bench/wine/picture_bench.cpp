@@ -36,7 +36,8 @@ void PutTable(int table, size_t recordSize, void (*encode)(uint8_t*, int)) {
 // Layers 200 m apart and 150 m thick, so that labels crowd as they do in a full table.
 void FillTables() {
   PutTable(kVisibilityTable, kVisibilityLayerSize, [](uint8_t* p, int i) {
-    EncodeVisibility(p, {{10, 0}, uint16_t(200 * i + 150), uint16_t(200 * i), uint16_t(50 + 20 * i)});
+    EncodeVisibility(p,
+                     {{10, 0}, uint16_t(200 * i + 150), uint16_t(200 * i), uint16_t(50 + 20 * i)});
   });
   PutTable(kTemperatureTable, kTemperatureLayerSize, [](uint8_t* p, int i) {
     EncodeTemperature(p, {{12, 0}, uint16_t(200 * i), int16_t(15 - i), 2, int16_t(10 - 2 * i)});
@@ -45,8 +46,17 @@ void FillTables() {
     EncodeWind(p, {{16, 0}, uint16_t(200 * i + 200), uint16_t(5 + i), 0, uint16_t(i * 1000), 0, 0});
   });
   PutTable(kCloudTable, kCloudLayerSize, [](uint8_t* p, int i) {
-    EncodeCloud(p, {{24, 0}, uint16_t(200 * i + 150), uint16_t(200 * i), 30, uint16_t(i % 9),
-                    uint16_t(i % 11), 0, 0, uint16_t(i > 0 ? 200 * i - 100 : 0), uint16_t(i % 3), 1});
+    EncodeCloud(p, {{24, 0},
+                    uint16_t(200 * i + 150),
+                    uint16_t(200 * i),
+                    30,
+                    uint16_t(i % 9),
+                    uint16_t(i % 11),
+                    0,
+                    0,
+                    uint16_t(i > 0 ? 200 * i - 100 : 0),
+                    uint16_t(i % 3),
+                    1});
   });
   PutTable(kAppliedWindTable, kAppliedWindLayerMinSize, [](uint8_t* p, int i) {
     std::memset(p, 0, kAppliedWindLayerMinSize);
@@ -73,11 +83,12 @@ LRESULT CALLBACK BenchProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     RECT client;
     GetClientRect(window, &client);
     if (drawScope)
-      PaintWindowPicture(window, LayoutScope(targets, 4, -546, 7, client.right, client.bottom,
-                                             textSize).picture);
+      PaintWindowPicture(
+          window, LayoutScope(targets, 4, -546, 7, client.right, client.bottom, textSize).picture);
     else
-      PaintWindowPicture(window, LayoutProfile(ProfileInputFrom(snapshot), client.right,
-                                               client.bottom, textSize).picture);
+      PaintWindowPicture(
+          window,
+          LayoutProfile(ProfileInputFrom(snapshot), client.right, client.bottom, textSize).picture);
     return 0;
   }
   if (message == WM_ERASEBKGND) return 1;

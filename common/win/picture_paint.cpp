@@ -132,14 +132,30 @@ void PaintPicture(HDC dc, const Picture& picture, HFONT font, const PictureScale
                picture.background);
   for (const PictureItem& item : picture.items) {
     switch (item.kind) {
-      case ItemKind::kFill: painter.Fill(painter.Rect(item), item.colour); break;
-      case ItemKind::kHatch: painter.Hatch(item); break;
-      case ItemKind::kFrame: painter.Frame(item); break;
-      case ItemKind::kLine: painter.Line(item, PS_SOLID); break;
-      case ItemKind::kDashLine: painter.Line(item, PS_DOT); break;
-      case ItemKind::kText: painter.Text(item, int(metrics.tmHeight)); break;
-      case ItemKind::kEllipse: painter.Ellipse(item); break;
-      case ItemKind::kTriangle: painter.Triangle(item); break;
+      case ItemKind::kFill:
+        painter.Fill(painter.Rect(item), item.colour);
+        break;
+      case ItemKind::kHatch:
+        painter.Hatch(item);
+        break;
+      case ItemKind::kFrame:
+        painter.Frame(item);
+        break;
+      case ItemKind::kLine:
+        painter.Line(item, PS_SOLID);
+        break;
+      case ItemKind::kDashLine:
+        painter.Line(item, PS_DOT);
+        break;
+      case ItemKind::kText:
+        painter.Text(item, int(metrics.tmHeight));
+        break;
+      case ItemKind::kEllipse:
+        painter.Ellipse(item);
+        break;
+      case ItemKind::kTriangle:
+        painter.Triangle(item);
+        break;
     }
   }
   SetBkMode(dc, mode);

@@ -18,7 +18,8 @@ bool PrintPicturePage(PrintSurface& surface, PrintLayout& layout, void* context)
   if (!surface.StartPage()) return false;
   if (picture.width <= 0 || picture.height <= 0) return true;
   const double across = double(layout.rightEdge - layout.leftMargin) / picture.width;
-  const double down = double(layout.bottomLimit + layout.lineHeight - layout.topMargin) / picture.height;
+  const double down =
+      double(layout.bottomLimit + layout.lineHeight - layout.topMargin) / picture.height;
   const double scale = std::max(std::min(across, down), 0.01);
   HDC dc = PrintJobDc(surface);
   GdiObject font(CreateFontA(-RoundToInt(job.text.height * 0.8 * scale), 0, 0, 0, FW_NORMAL, FALSE,

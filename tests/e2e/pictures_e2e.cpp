@@ -56,7 +56,8 @@ class ClientPixels {
     info.bmiHeader.biHeight = -height_;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
-    const int lines = GetDIBits(memory, bitmap, 0, UINT(height_), pixels_.data(), &info, DIB_RGB_COLORS);
+    const int lines =
+        GetDIBits(memory, bitmap, 0, UINT(height_), pixels_.data(), &info, DIB_RGB_COLORS);
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
@@ -86,7 +87,7 @@ std::string Text(Colour c) {
   return t;
 }
 
-#define CHECK_COLOUR(pixels, x, y, colour)                                                   \
+#define CHECK_COLOUR(pixels, x, y, colour) \
   CHECK_EQ(Text(Near((pixels).At(x, y), colour) ? (colour) : (pixels).At(x, y)), Text(colour))
 
 // Waits for the window to be painted again after a change, and reads it.
@@ -115,10 +116,10 @@ CloudLayer Deck(int lower, int upper, int cover) {
 }
 
 E2E_TEST(WeatherProfile, ShowsTheCloudDeckAndFollowsARefresh) {
-  const std::string low = e2e::WriteTestFile(
-      "low.txt", "cloud upper=1524 lower=914 deviation=0 cover=8 type=1\n");
-  const std::string high = e2e::WriteTestFile(
-      "high.txt", "cloud upper=6100 lower=5000 deviation=0 cover=8 type=1\n");
+  const std::string low =
+      e2e::WriteTestFile("low.txt", "cloud upper=1524 lower=914 deviation=0 cover=8 type=1\n");
+  const std::string high =
+      e2e::WriteTestFile("high.txt", "cloud upper=6100 lower=5000 deviation=0 cover=8 type=1\n");
   DevsimRun sim;
   VentrelRun app;
   e2e::ForgetVentrelSettings();
@@ -145,7 +146,8 @@ E2E_TEST(WeatherProfile, ShowsTheCloudDeckAndFollowsARefresh) {
   // The layer moves up: the next refresh repaints the picture.
   REQUIRE(e2e::SendDevsimControl(sim.window, ("\"--weather=" + high + "\"").c_str()));
   ClientPixels after;
-  REQUIRE(e2e::WaitUntil([&] { return CaptureWhenPainted(profile, after) && !(after == before); }, kWait));
+  REQUIRE(e2e::WaitUntil([&] { return CaptureWhenPainted(profile, after) && !(after == before); },
+                         kWait));
   in.clouds = {Deck(5000, 6100, 8)};
   const ProfileLayout moved = LayoutProfile(in, after.Width(), after.Height(), text);
   CHECK_COLOUR(after, x, yHigh, moved.cloudBands[0].colour);
@@ -248,20 +250,23 @@ E2E_TEST(TrafficScope, TargetsWhereTheirSlotsAreAndSelectionBothWays) {
     if (m.inRange && m.slot != first.slot && ScopeHitTest(l, m.x, m.y) == m.slot) other = &m;
   REQUIRE(other != nullptr);
   PostMessageA(scope, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(other->x, other->y));
-  CHECK(e2e::WaitUntil([&] {
-    for (int r = 0; r < e2e::LvRowCount(run.list); ++r) {
-      LPARAM slot = 0;
-      if (e2e::ListItemState(run.list, r, LVIS_SELECTED) && e2e::LvItemData(run.list, r, &slot))
-        return int(slot) == other->slot;
-    }
-    return false;
-  }, kWait));
+  CHECK(e2e::WaitUntil(
+      [&] {
+        for (int r = 0; r < e2e::LvRowCount(run.list); ++r) {
+          LPARAM slot = 0;
+          if (e2e::ListItemState(run.list, r, LVIS_SELECTED) && e2e::LvItemData(run.list, r, &slot))
+            return int(slot) == other->slot;
+        }
+        return false;
+      },
+      kWait));
 
   // The aircraft move: a later refresh changes the picture.
   Sleep(1500);
   run.palvio.CommandNow(kRefresh);
   ClientPixels later;
-  CHECK(e2e::WaitUntil([&] { return CaptureWhenPainted(scope, later) && !(later == pixels); }, kWait));
+  CHECK(e2e::WaitUntil([&] { return CaptureWhenPainted(scope, later) && !(later == pixels); },
+                       kWait));
 }
 
 E2E_TEST(TrafficScope, RangeKeysAndWheel) {
@@ -272,7 +277,8 @@ E2E_TEST(TrafficScope, RangeKeysAndWheel) {
   run.palvio.CommandNow(kAutoRefresh);  // off: only the keys change the picture
   REQUIRE(CaptureWhenPainted(scope, start));
   PostMessageA(scope, WM_KEYDOWN, VK_SUBTRACT, 0);
-  CHECK(e2e::WaitUntil([&] { return CaptureWhenPainted(scope, zoomed) && !(zoomed == start); }, kWait));
+  CHECK(e2e::WaitUntil([&] { return CaptureWhenPainted(scope, zoomed) && !(zoomed == start); },
+                       kWait));
   PostMessageA(scope, WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(-WHEEL_DELTA)), 0);
   CHECK(e2e::WaitUntil([&] { return CaptureWhenPainted(scope, back) && back == start; }, kWait));
   // Closing and opening again keeps the place it had.

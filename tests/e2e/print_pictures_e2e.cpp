@@ -43,7 +43,8 @@ E2E_TEST(PicturePrint, WeatherProfileOnOnePage) {
   ventrel.Command(kWeatherProfile);
   HWND profile = WaitForWindow("VentrelProfile", nullptr, 10000, ventrel.process.Id());
   REQUIRE(profile != nullptr);
-  const std::string pdf = PrintFromWindow(profile, ventrel.process.Id(), "Ventrel Error", kProfilePrint);
+  const std::string pdf =
+      PrintFromWindow(profile, ventrel.process.Id(), "Ventrel Error", kProfilePrint);
   REQUIRE(!pdf.empty());
   CHECK_EQ(PdfPageCount(pdf), 1);
   KeepPagePicture(pdf, "ventrel-profile-page");

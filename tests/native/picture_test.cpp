@@ -31,8 +31,7 @@ INSTANTIATE_TEST_SUITE_P(
         SpreadCase{"at_bottom_pushed_up", {195, 196}, 10, 0, 200, {185, 195}},
         SpreadCase{"at_top_kept_inside", {0}, 10, 0, 200, {5}},
         SpreadCase{"too_many_every_other_kept", {10, 11, 12, 13}, 10, 0, 20, {5, -1, 15, -1}},
-        SpreadCase{"no_room", {5}, 10, 0, 9, {-1}},
-        SpreadCase{"none", {}, 10, 0, 100, {}}),
+        SpreadCase{"no_room", {5}, 10, 0, 9, {-1}}, SpreadCase{"none", {}, 10, 0, 100, {}}),
     [](const ::testing::TestParamInfo<SpreadCase>& info) { return std::string(info.param.name); });
 
 TEST(SpreadLabels, ManyThinLayersNeverOverlapAndStayInside) {

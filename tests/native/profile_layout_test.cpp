@@ -62,10 +62,11 @@ TEST(ProfileLayout, CloudDeckLandsWhereComputed) {
   EXPECT_LT(band.right, l.cloudColumn.right);
   // Six eighths: three quarters of the way from white to the dark grey.
   EXPECT_EQ(l.cloudBands[0].colour, Blend(pc::kCloudLight, pc::kCloudDark, 0.75));
-  const bool filled = std::any_of(l.picture.items.begin(), l.picture.items.end(), [&](const PictureItem& i) {
-    return i.kind == ItemKind::kFill && i.x0 == band.left && i.y0 == band.top &&
-           i.y1 == band.bottom && i.colour == l.cloudBands[0].colour;
-  });
+  const bool filled =
+      std::any_of(l.picture.items.begin(), l.picture.items.end(), [&](const PictureItem& i) {
+        return i.kind == ItemKind::kFill && i.x0 == band.left && i.y0 == band.top &&
+               i.y1 == band.bottom && i.colour == l.cloudBands[0].colour;
+      });
   EXPECT_TRUE(filled);
   EXPECT_TRUE(HasText(l.picture, "6/8 2999-5000ft"));
 }
@@ -110,7 +111,10 @@ TEST(ProfileLayout, FreezingLevel) {
     EXPECT_EQ(l.freezingFeet, c.feet);
     if (c.feet >= 0) {
       EXPECT_EQ(l.freezingY, l.YOfFeet(c.feet));
-      EXPECT_TRUE(HasText(l.picture, "0\xB0" "C " + std::to_string(c.feet) + "ft"));
+      EXPECT_TRUE(HasText(l.picture,
+                          "0\xB0"
+                          "C " +
+                              std::to_string(c.feet) + "ft"));
     }
   }
 }
@@ -147,10 +151,11 @@ TEST(ProfileLayout, PrecipitationConvectionAndSoftEdges) {
   EXPECT_EQ(hatches[1].colour, pc::kSnow);
   EXPECT_EQ(CountKind(l.picture, ItemKind::kTriangle), 1) << "only type 9 is convective";
   const Colour soft = Blend(pc::kSky, l.cloudBands[0].colour, 0.45);
-  const bool edge = std::any_of(l.picture.items.begin(), l.picture.items.end(), [&](const PictureItem& i) {
-    return i.kind == ItemKind::kFill && i.colour == soft && i.y0 == l.YOfFeet(FeetFromMetres(2550)) &&
-           i.y1 == l.cloudBands[0].box.top;
-  });
+  const bool edge =
+      std::any_of(l.picture.items.begin(), l.picture.items.end(), [&](const PictureItem& i) {
+        return i.kind == ItemKind::kFill && i.colour == soft &&
+               i.y0 == l.YOfFeet(FeetFromMetres(2550)) && i.y1 == l.cloudBands[0].box.top;
+      });
   EXPECT_TRUE(edge);
 }
 
@@ -173,9 +178,10 @@ TEST(ProfileLayout, WindsAsSetAndApplied) {
   const ProfileLayout l = LayoutProfile(in, 800, 600, kText);
   EXPECT_TRUE(HasText(l.picture, "090/20kt"));
   EXPECT_TRUE(HasText(l.picture, "092/19kt"));
-  const auto arrow = std::find_if(l.picture.items.begin(), l.picture.items.end(), [&](const PictureItem& i) {
-    return i.kind == ItemKind::kLine && i.width == 2 && i.colour == pc::kWindSet;
-  });
+  const auto arrow =
+      std::find_if(l.picture.items.begin(), l.picture.items.end(), [&](const PictureItem& i) {
+        return i.kind == ItemKind::kLine && i.width == 2 && i.colour == pc::kWindSet;
+      });
   ASSERT_NE(arrow, l.picture.items.end());
   EXPECT_LT(arrow->x1, arrow->x0);
   EXPECT_EQ(arrow->y1, arrow->y0);

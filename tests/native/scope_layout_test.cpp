@@ -55,8 +55,8 @@ TEST(ScopeLayout, TargetsLandAtBearingAndDistance) {
       {45, 20, 300 + 154, 250 - 154},
   };
   for (const Case& c : cases) {
-    const ScopeLayout l = LayoutScope({Target(7, c.bearing, c.distance)}, kDefaultScopeRange, 0,
-                                      -1, 600, 500, kText);
+    const ScopeLayout l =
+        LayoutScope({Target(7, c.bearing, c.distance)}, kDefaultScopeRange, 0, -1, 600, 500, kText);
     ASSERT_EQ(l.marks.size(), 1u);
     EXPECT_EQ(l.centreX, 300);
     EXPECT_EQ(l.radius, 218);
@@ -72,16 +72,17 @@ TEST(ScopeLayout, TargetsLandAtBearingAndDistance) {
 }
 
 TEST(ScopeLayout, BeyondTheRangeIsAMarkOnTheOuterRing) {
-  const ScopeLayout l =
-      LayoutScope({Target(3, 90, 35), Target(4, 0, 20.001)}, kDefaultScopeRange, 0, -1, 600, 500, kText);
+  const ScopeLayout l = LayoutScope({Target(3, 90, 35), Target(4, 0, 20.001)}, kDefaultScopeRange,
+                                    0, -1, 600, 500, kText);
   for (const ScopeMark& m : l.marks) EXPECT_FALSE(m.inRange);
   EXPECT_EQ(l.marks[0].x, 300 + 218);
   EXPECT_EQ(l.marks[0].y, 250);
   EXPECT_FALSE(l.marks[0].labelled);
   Colour at;
   EXPECT_FALSE(FilledAt(l.picture, 300 + 109, 250, &at)) << "nothing where nothing should be";
-  const auto wedges = std::count_if(l.picture.items.begin(), l.picture.items.end(),
-                                    [](const PictureItem& i) { return i.kind == ItemKind::kTriangle; });
+  const auto wedges =
+      std::count_if(l.picture.items.begin(), l.picture.items.end(),
+                    [](const PictureItem& i) { return i.kind == ItemKind::kTriangle; });
   EXPECT_EQ(wedges, 2);
   // On a 40 nm scope the same target is inside.
   EXPECT_TRUE(LayoutScope({Target(3, 90, 35)}, 4, 0, -1, 600, 500, kText).marks[0].inRange);
@@ -89,8 +90,9 @@ TEST(ScopeLayout, BeyondTheRangeIsAMarkOnTheOuterRing) {
 
 TEST(ScopeLayout, RingsRangeAndVariation) {
   const ScopeLayout l = LayoutScope({}, kDefaultScopeRange, -546, -1, 600, 500, kText);
-  const auto rings = std::count_if(l.picture.items.begin(), l.picture.items.end(),
-                                   [](const PictureItem& i) { return i.kind == ItemKind::kEllipse; });
+  const auto rings =
+      std::count_if(l.picture.items.begin(), l.picture.items.end(),
+                    [](const PictureItem& i) { return i.kind == ItemKind::kEllipse; });
   EXPECT_EQ(rings, 4);
   for (const char* label : {"5", "10", "15", "20", "20 nm", "MN", "VAR 3.0W"})
     EXPECT_TRUE(HasText(l.picture, label)) << label;
@@ -113,8 +115,8 @@ TEST(ScopeLayout, HeightTexts) {
   struct Case {
     double hundreds;
     const char* text;
-  } cases[] = {{5, "+05"}, {-12, "-12"}, {0.4, "+00"}, {-0.3, "-00"}, {-1.6, "-02"},
-               {123.4, "+123"}, {1e12, "+999"}, {-1e12, "-999"}};
+  } cases[] = {{5, "+05"},    {-12, "-12"},    {0.4, "+00"},   {-0.3, "-00"},
+               {-1.6, "-02"}, {123.4, "+123"}, {1e12, "+999"}, {-1e12, "-999"}};
   for (const Case& c : cases) {
     char out[8];
     FormatScopeHeight(c.hundreds, out, sizeof out);
@@ -123,20 +125,22 @@ TEST(ScopeLayout, HeightTexts) {
 }
 
 TEST(ScopeLayout, LabelsLeadersAndClimbArrows) {
-  const ScopeLayout l = LayoutScope({Target(1, 90, 10, "CLIMBER", 5, 90, 800),
-                                     Target(2, 270, 10, "LEVEL", -12, 0, 499),
-                                     Target(3, 0, 10, "DIVER", -3, 180, -500)},
-                                    kDefaultScopeRange, 0, -1, 600, 500, kText);
+  const ScopeLayout l = LayoutScope(
+      {Target(1, 90, 10, "CLIMBER", 5, 90, 800), Target(2, 270, 10, "LEVEL", -12, 0, 499),
+       Target(3, 0, 10, "DIVER", -3, 180, -500)},
+      kDefaultScopeRange, 0, -1, 600, 500, kText);
   for (const char* text : {"CLIMBER", "+05", "LEVEL", "-12", "DIVER", "-03"})
     EXPECT_TRUE(HasText(l.picture, text)) << text;
-  const auto arrows = std::count_if(l.picture.items.begin(), l.picture.items.end(),
-                                    [](const PictureItem& i) { return i.kind == ItemKind::kTriangle; });
+  const auto arrows =
+      std::count_if(l.picture.items.begin(), l.picture.items.end(),
+                    [](const PictureItem& i) { return i.kind == ItemKind::kTriangle; });
   EXPECT_EQ(arrows, 2) << "500 ft/min and more, either way";
   // The climber's leader runs east from its symbol.
-  const bool leader = std::any_of(l.picture.items.begin(), l.picture.items.end(), [&](const PictureItem& i) {
-    return i.kind == ItemKind::kLine && i.x0 == l.marks[0].x && i.y0 == l.marks[0].y &&
-           i.x1 == l.marks[0].x + 18 && i.y1 == l.marks[0].y;
-  });
+  const bool leader =
+      std::any_of(l.picture.items.begin(), l.picture.items.end(), [&](const PictureItem& i) {
+        return i.kind == ItemKind::kLine && i.x0 == l.marks[0].x && i.y0 == l.marks[0].y &&
+               i.x1 == l.marks[0].x + 18 && i.y1 == l.marks[0].y;
+      });
   EXPECT_TRUE(leader);
 }
 
@@ -175,9 +179,9 @@ TEST(ScopeLayout, TooSmallAndBadNumbers) {
     EXPECT_TRUE(l.marks.empty());
     EXPECT_EQ(ScopeHitTest(l, 0, 0), -1);
   }
-  const ScopeLayout l = LayoutScope({Target(1, std::nan(""), 1), Target(2, 90, std::nan("")),
-                                     Target(3, 1e300, 1e300)},
-                                    3, 0, -1, 600, 500, kText);
+  const ScopeLayout l = LayoutScope(
+      {Target(1, std::nan(""), 1), Target(2, 90, std::nan("")), Target(3, 1e300, 1e300)}, 3, 0, -1,
+      600, 500, kText);
   for (const ScopeMark& m : l.marks) {
     EXPECT_FALSE(m.inRange);
     EXPECT_LE(std::abs(m.x - 300), 219);

@@ -74,18 +74,28 @@ void OnCommand(HWND window, int id) {
         PrintPicture(window, "Palvio Traffic Scope", "Palvio", layout.picture, textSize);
       break;
     }
-    case IDM_SCOPE_RANGE_UP: StepRange(window, 1); break;
-    case IDM_SCOPE_RANGE_DOWN: StepRange(window, -1); break;
-    case IDM_SCOPE_CLOSE: SendMessageA(window, WM_CLOSE, 0, 0); break;
+    case IDM_SCOPE_RANGE_UP:
+      StepRange(window, 1);
+      break;
+    case IDM_SCOPE_RANGE_DOWN:
+      StepRange(window, -1);
+      break;
+    case IDM_SCOPE_CLOSE:
+      SendMessageA(window, WM_CLOSE, 0, 0);
+      break;
   }
 }
 
 bool OnKey(HWND window, WPARAM key) {
   switch (key) {
     case VK_ADD:
-    case VK_OEM_PLUS: StepRange(window, 1); return true;
+    case VK_OEM_PLUS:
+      StepRange(window, 1);
+      return true;
     case VK_SUBTRACT:
-    case VK_OEM_MINUS: StepRange(window, -1); return true;
+    case VK_OEM_MINUS:
+      StepRange(window, -1);
+      return true;
   }
   return false;
 }
@@ -95,7 +105,8 @@ void ShowContextMenu(HWND window, LPARAM at) {
   if (!menu) return;
   POINT p = {short(LOWORD(at)), short(HIWORD(at))};
   if (p.x == -1 && p.y == -1) ClientToScreen(window, &(p = {8, 8}));
-  TrackPopupMenu(GetSubMenu(menu, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, p.x, p.y, 0, window, nullptr);
+  TrackPopupMenu(GetSubMenu(menu, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, p.x, p.y, 0, window,
+                 nullptr);
   DestroyMenu(menu);
 }
 
@@ -162,10 +173,12 @@ void OpenScopeWindow(HWND mainWindow) {
     return;
   }
   const bool placed = lastPlace.right > lastPlace.left;
-  scopeWindow = CreateWindowExA(
-      0, kScopeClass, "Traffic scope", WS_OVERLAPPEDWINDOW, placed ? lastPlace.left : CW_USEDEFAULT,
-      placed ? lastPlace.top : CW_USEDEFAULT, placed ? lastPlace.right - lastPlace.left : kDefaultSize,
-      placed ? lastPlace.bottom - lastPlace.top : kDefaultSize, mainWindow, nullptr, instance, nullptr);
+  scopeWindow = CreateWindowExA(0, kScopeClass, "Traffic scope", WS_OVERLAPPEDWINDOW,
+                                placed ? lastPlace.left : CW_USEDEFAULT,
+                                placed ? lastPlace.top : CW_USEDEFAULT,
+                                placed ? lastPlace.right - lastPlace.left : kDefaultSize,
+                                placed ? lastPlace.bottom - lastPlace.top : kDefaultSize,
+                                mainWindow, nullptr, instance, nullptr);
   if (!scopeWindow) {
     MessageBeep(MB_ICONEXCLAMATION);
     return;

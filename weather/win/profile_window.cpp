@@ -49,7 +49,8 @@ void ShowContextMenu(HWND window, LPARAM at) {
   if (!menu) return;
   POINT p = {short(LOWORD(at)), short(HIWORD(at))};
   if (p.x == -1 && p.y == -1) ClientToScreen(window, &(p = {8, 8}));
-  TrackPopupMenu(GetSubMenu(menu, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, p.x, p.y, 0, window, nullptr);
+  TrackPopupMenu(GetSubMenu(menu, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, p.x, p.y, 0, window,
+                 nullptr);
   DestroyMenu(menu);
 }
 
