@@ -122,11 +122,7 @@ void PrintDocument(const PrintJobSettings& settings, HDC dc, PrintPagesFunction 
     surface.Abort();
 }
 
-}  // namespace
-
-HDC PrintJobDc(PrintSurface& surface) { return static_cast<GdiSurface&>(surface).Dc(); }
-
-void RunPrintJob(const PrintJobSettings& settings, PrintPagesFunction printPages, void* context) {
+void RunOneJob(const PrintJobSettings& settings, PrintPagesFunction printPages, void* context) {
   HDC chosen = nullptr;
   if (!ChoosePrinter(settings.mainWindow, &chosen)) {
     ReportPrintDialogFailure(settings.mainWindow);
@@ -141,4 +137,21 @@ void RunPrintJob(const PrintJobSettings& settings, PrintPagesFunction printPages
     EnableWindow(settings.mainWindow, TRUE);
     DestroyCancelBox();
   }
+}
+
+}  // namespace
+
+HDC PrintJobDc(PrintSurface& surface) { return static_cast<GdiSurface&>(surface).Dc(); }
+
+void RunPrintJob(const PrintJobSettings& settings, PrintPagesFunction printPages, void* context) {
+  // One job at a time: a picture window prints without disabling the main window, whose
+  // own Print would otherwise start a second job inside the first one's cancel box.
+  static bool running = false;
+  if (running) {
+    MessageBeep(MB_ICONEXCLAMATION);
+    return;
+  }
+  running = true;
+  RunOneJob(settings, printPages, context);
+  running = false;
 }
