@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -186,6 +187,54 @@ TEST(ScopeLayout, TooSmallAndBadNumbers) {
     EXPECT_FALSE(m.inRange);
     EXPECT_LE(std::abs(m.x - 300), 219);
   }
+}
+
+void PutF32(uint8_t* p, float v) {
+  uint32_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  PutU32(p, bits);
+}
+
+// Own aircraft at 45N 0E, 0 m, variation 3 degrees west; slot 0 north of it, slot 1 empty,
+// slot 2 to the east.
+TEST(ScopeTargets, OccupiedSlotsWithTheListsArithmetic) {
+  std::vector<uint8_t> block(kTrafficBlockSize, 0);
+  WriteTrafficRequest(block.data());
+  PutU16(&block[kVariationDataPos], uint16_t(int16_t(-546)));
+  PutU32(&block[kOwnPositionDataPos + 4], 5000875);  // 45 degrees
+  uint8_t* table = &block[kTrafficTableDataPos];
+  PutU16(table, 40);
+  PutU16(table + 2, 3);
+  auto slot = [&](int n, uint32_t id, float lat, float lon, float alt, uint16_t heading,
+                  int16_t vs, const char* ident) {
+    uint8_t* r = table + kTrafficRecordsPos + 40 * n;
+    PutU32(r, id);
+    PutF32(r + 4, lat);
+    PutF32(r + 8, lon);
+    PutF32(r + 12, alt);
+    PutU16(r + 16, heading);
+    PutU16(r + 20, uint16_t(vs));
+    std::memcpy(r + 22, ident, std::strlen(ident));
+  };
+  slot(0, 7, 45.1f, 0.0f, 1200.0f, 16384, -700, "NORTH");
+  slot(2, 9, 45.0f, 0.2f, -300.0f, 0, 900, "EAST16CHARACTERS");
+  TrafficTable traffic;
+  traffic.TakeReplies(block.data());
+  const std::vector<ScopeTarget> targets = ScopeTargetsFrom(traffic);
+  ASSERT_EQ(targets.size(), 2u);
+  EXPECT_EQ(targets[0].slot, 0);
+  EXPECT_STREQ(targets[0].identifier, "NORTH");
+  EXPECT_NEAR(targets[0].distance, 6.0, 0.01);
+  EXPECT_NEAR(targets[0].bearing, 3.0, 0.01);  // due north, 3 degrees west variation
+  EXPECT_NEAR(targets[0].heightDiff, 12.0, 1e-9);
+  EXPECT_EQ(targets[0].heading, 92);  // (16384 + 546) * 360 / 65536 truncates, as in the list
+  EXPECT_EQ(targets[0].verticalSpeed, -700);
+  EXPECT_EQ(targets[1].slot, 2);
+  EXPECT_STREQ(targets[1].identifier, "EAST16CHARACTERS");
+  EXPECT_NEAR(targets[1].bearing, 93.0, 0.01);
+  EXPECT_EQ(targets[1].verticalSpeed, 900);
+  // The table handed in is a copy: the caller's sort keys are not touched.
+  EXPECT_EQ(traffic.SortKeys().distance[0], 0.0);
 }
 
 }  // namespace
