@@ -62,6 +62,7 @@ class GdiSurface : public PrintSurface {
     MoveToEx(dc_, x0, y, nullptr);
     LineTo(dc_, x1, y);
   }
+  HDC Dc() const { return dc_; }
   // Once only, whoever asks first: a failed page start has aborted already.
   void Abort() {
     if (aborted_) return;
@@ -121,9 +122,7 @@ void PrintDocument(const PrintJobSettings& settings, HDC dc, PrintPagesFunction 
     surface.Abort();
 }
 
-}  // namespace
-
-void RunPrintJob(const PrintJobSettings& settings, PrintPagesFunction printPages, void* context) {
+void RunOneJob(const PrintJobSettings& settings, PrintPagesFunction printPages, void* context) {
   HDC chosen = nullptr;
   if (!ChoosePrinter(settings.mainWindow, &chosen)) {
     ReportPrintDialogFailure(settings.mainWindow);
@@ -138,4 +137,21 @@ void RunPrintJob(const PrintJobSettings& settings, PrintPagesFunction printPages
     EnableWindow(settings.mainWindow, TRUE);
     DestroyCancelBox();
   }
+}
+
+}  // namespace
+
+HDC PrintJobDc(PrintSurface& surface) { return static_cast<GdiSurface&>(surface).Dc(); }
+
+void RunPrintJob(const PrintJobSettings& settings, PrintPagesFunction printPages, void* context) {
+  // One job at a time: a picture window prints without disabling the main window, whose
+  // own Print would otherwise start a second job inside the first one's cancel box.
+  static bool running = false;
+  if (running) {
+    MessageBeep(MB_ICONEXCLAMATION);
+    return;
+  }
+  running = true;
+  RunOneJob(settings, printPages, context);
+  running = false;
 }

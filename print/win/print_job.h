@@ -19,3 +19,7 @@ struct PrintJobSettings {
 using PrintPagesFunction = bool (*)(PrintSurface& surface, PrintLayout& layout, void* context);
 
 void RunPrintJob(const PrintJobSettings& settings, PrintPagesFunction printPages, void* context);
+
+// The printer's device context behind a surface that RunPrintJob handed to its pages
+// function, for pages drawn with GDI directly (the pictures).
+HDC PrintJobDc(PrintSurface& surface);

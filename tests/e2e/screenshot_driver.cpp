@@ -35,6 +35,8 @@ enum : int {
   kLoadMetar = 41001,
   kMetarText = 41101,
   kMetarGroups = 41105,
+  kWeatherProfile = 42000,
+  kScope = 42500,
 };
 constexpr int kCloudPane = 4;
 
@@ -209,6 +211,14 @@ void VentrelPictures() {
   SetForegroundWindow(app.window);
   Shot("ventrel-main", app.window);
 
+  app.Command(kWeatherProfile);
+  HWND profile = e2e::WaitForWindow("VentrelProfile", nullptr, kWait, app.process.Id());
+  Require(profile != nullptr, "no weather profile window");
+  SetWindowPos(profile, HWND_TOP, 0, 0, 760, 600, SWP_SHOWWINDOW);
+  Shot("ventrel-profile", profile);
+  PostMessageA(profile, WM_CLOSE, 0, 0);
+  Require(e2e::WaitUntil([&] { return !IsWindow(profile); }, kWait), "the profile stayed open");
+
   PressOnRow(app.panes[kCloudPane], 1, VK_RETURN);
   HWND edit = WaitForDialog(app.process.Id(), "Edit Cloud Layer");
   Shot("ventrel-edit-cloud", edit);
@@ -252,6 +262,16 @@ void VentrelPictures() {
                          kWait),
           "Palvio showed no traffic");
   Shot("palvio-main", traffic);
+
+  // The scope at 80 nm, the nearest aircraft selected in the list.
+  PostMessageA(traffic, WM_COMMAND, kScope, 0);
+  HWND scope = e2e::WaitForWindow("PalvioScope", nullptr, kWait, palvio.Id());
+  Require(scope != nullptr, "no scope window");
+  SetWindowPos(scope, HWND_TOP, 0, 0, 620, 640, SWP_SHOWWINDOW);
+  PostMessageA(scope, WM_KEYDOWN, VK_ADD, 0);
+  PostMessageA(scope, WM_KEYDOWN, VK_ADD, 0);
+  e2e::ListSetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  Shot("palvio-scope", scope);
   PostMessageA(traffic, WM_COMMAND, kExit, 0);
   palvio.Wait(5000);
 }

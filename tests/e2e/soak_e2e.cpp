@@ -31,8 +31,17 @@ E2E_TEST(Soak, VentrelStaysFlat) {
   CheckSoak({"ventrel", "Ventrel_soak.exe", "Ventrel", 3, 100, 500, 90000});
 }
 
+// The same with the picture windows open: every refresh repaints them.
+E2E_TEST(Soak, VentrelWithProfileStaysFlat) {
+  CheckSoak({"profile", "Ventrel_soak.exe", "Ventrel", 3, 100, 500, 90000, 42000, "VentrelProfile"});
+}
+
 E2E_TEST(Soak, PalvioStaysFlat) {
   CheckSoak({"palvio", "Palvio_soak.exe", "Palvio", 1, 100, 500, 90000});
+}
+
+E2E_TEST(Soak, PalvioWithScopeStaysFlat) {
+  CheckSoak({"scope", "Palvio_soak.exe", "Palvio", 1, 100, 500, 90000, 42500, "PalvioScope"});
 }
 
 }  // namespace

@@ -179,6 +179,13 @@ SoakResult RunSoak(const SoakPlan& plan) {
     return result;
   }
 
+  if (plan.openCommand) {
+    PostMessageA(app.window, WM_COMMAND, WPARAM(plan.openCommand), 0);
+    if (!WaitForWindow(plan.openedClass, nullptr, 10000, app.process.Id())) {
+      result.why = std::string(plan.openedClass) + " did not open";
+      return result;
+    }
+  }
   const ULONGLONG deadline = GetTickCount64() + plan.timeoutMs;
   const long long first = DevsimBatches(sim.window);
   auto refreshesSince = [&](long long from) {

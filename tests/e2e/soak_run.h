@@ -41,6 +41,8 @@ struct SoakPlan {
   long long warmUpRefreshes;
   long long refreshes;      // counted after the warm-up
   unsigned timeoutMs;       // for the whole run
+  int openCommand = 0;              // a window the run keeps open (0: none), opened by command
+  const char* openedClass = nullptr;  // ... and found by this class
 };
 
 struct SoakResult {

@@ -7,6 +7,7 @@
 #include "link/win/ipc_client.h"
 #include "resources/palvio_resource.h"
 #include "traffic/traffic_table.h"
+#include "traffic/win/scope_window.h"
 
 namespace {
 
@@ -129,6 +130,7 @@ void RefreshTraffic(HWND mainWindow) {
   if (refreshing) return;
   refreshing = true;
   RefreshOnce(mainWindow);
+  ScopeTrafficChanged();
   refreshing = false;
 }
 
@@ -148,5 +150,7 @@ void DestroyTrafficList() {
 }
 
 HWND TrafficList() { return list; }
+
+const TrafficTable& ShownTrafficTable() { return table; }
 
 int TrafficSortColumn() { return sortColumn; }

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "traffic/traffic_table.h"
+
 // One refresh: fetch, make the rows if they are not made yet, rewrite them, re-sort, repaint.
 // Does nothing while an earlier refresh is still running (its error box pumps the timer).
 void RefreshTraffic(HWND mainWindow);
@@ -18,3 +20,5 @@ void DestroyTrafficList();
 HWND TrafficList();
 // The column every refresh re-sorts by; 0: none.
 int TrafficSortColumn();
+// The replies of the last successful fetch, as the rows show them.
+const TrafficTable& ShownTrafficTable();

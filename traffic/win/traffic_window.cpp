@@ -9,6 +9,8 @@
 #include "resources/palvio_resource.h"
 #include "traffic/traffic_table.h"
 #include "traffic/win/traffic_list.h"
+#include "traffic/win/scope_window.h"
+#include "resources/scope_ids.h"
 
 namespace {
 
@@ -84,18 +86,25 @@ void OnCommand(HWND window, WPARAM command) {
     case IDM_COPY_ROW:
       CopyTraffic(window, command == IDM_COPY_ROW);
       break;
+    case IDM_SCOPE:
+      OpenScopeWindow(window);
+      break;
     default:
       break;
   }
 }
 
 void OnNotify(const NMHDR* header) {
+  if (header->hwndFrom == TrafficList() && header->code == LVN_ITEMCHANGED &&
+      (reinterpret_cast<const NMLISTVIEW*>(header)->uChanged & LVIF_STATE))
+    ScopeTrafficChanged();
   if (header->hwndFrom != TrafficList() || header->code != LVN_COLUMNCLICK) return;
   SortTrafficByColumn(reinterpret_cast<const NMLISTVIEW*>(header)->iSubItem);
 }
 
 void OnClose(HWND window) {
   if (autoRefresh) KillTimer(window, IDT_AUTOREFRESH);
+  CloseScopeWindow();
   DestroyTrafficList();
   IpcClose(true);
   PrintTraffic(true, {window, nullptr, nullptr});

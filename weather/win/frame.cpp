@@ -19,6 +19,8 @@
 #include "weather/win/weather_files.h"
 #include "weather/win/icao_dialog.h"
 #include "weather/win/metar_dialog.h"
+#include "weather/win/profile_window.h"
+#include "resources/profile_ids.h"
 
 namespace {
 
@@ -34,7 +36,10 @@ void SetCaption(const char* text) {
 
 class FrameView : public WeatherReactions {
  public:
-  void RefillPane(int pane) override { ::RefillPane(pane); }
+  void RefillPane(int pane) override {
+    ::RefillPane(pane);
+    ProfileTablesChanged();
+  }
   void UpdateCaption() override {
     char text[kCaptionSize];
     const WeatherState& w = ventrel.weather;
@@ -52,7 +57,12 @@ class FrameView : public WeatherReactions {
     ::SetWeatherCommands(ventrel.mainWindow, enable);
   }
   void GrayFindAirport() override { MenuSetGrayed(IDM_FIND_AIRPORT, true); }
-  void ActivateCurrentPane() override { ActivatePane(-1, Select); }
+  // The pane takes the focus back after a refresh, but not from the profile window the user
+  // is working in: that would pull the main window over it every second.
+  void ActivateCurrentPane() override {
+    if (ProfileWindow() && GetActiveWindow() == ProfileWindow()) return;
+    ActivatePane(-1, Select);
+  }
 };
 
 void ActivateCurrentPane() { ActivatePane(-1, Select); }
@@ -157,6 +167,9 @@ void OnCommand(HWND window, int id) {
     case IDM_COPY_ROW:
       OnEditCommand(UINT(id));
       break;
+    case IDM_WEATHER_PROFILE:
+      OpenProfileWindow(window);
+      break;
   }
 }
 
@@ -198,6 +211,7 @@ void OnSize(WPARAM kind, LPARAM size) {
 
 void OnClose(HWND window) {
   if (ventrel.autoRefresh) KillTimer(window, kAutoRefreshTimer);
+  CloseProfileWindow();
   DestroyPanes();
   IpcClose(true);
   DropUndoHistory();

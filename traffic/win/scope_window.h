@@ -1,0 +1,13 @@
+// The traffic scope: a modeless, resizable window owned by the main window that draws the
+// slots of the last refresh around the user's aircraft, with the list's selection.
+#pragma once
+
+#include <windows.h>
+
+// Opens the window where it was last closed in this run (the program keeps no settings), or
+// brings it to the front when it is open.
+void OpenScopeWindow(HWND mainWindow);
+// A refresh, or a change of the list's selection: repaint if open.
+void ScopeTrafficChanged();
+void CloseScopeWindow();
+HWND ScopeWindow();
