@@ -1,7 +1,8 @@
-// Nothing in these programs throws or catches. The few library paths that would throw (a failed
-// allocation, an impossible vector length) end the process here instead, as an uncaught
-// exception would, so the exception runtime (unwinder, threads library, demangler: about
-// 140 KB) stays out of the executable.
+// Nothing in these programs throws or catches, and they are built with -fno-exceptions. The
+// library's own compiled paths that would still throw (a failed allocation, an impossible vector
+// length) end the process here instead, as an uncaught exception would, so the exception runtime
+// (unwinder, threads library, demangler: about 200 KB with the flag, 140 KB without) stays out
+// of the executable.
 #include <cstdlib>
 #include <new>
 

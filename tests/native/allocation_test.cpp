@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "weather/files/file_system.h"
 #include "weather/files/file_commands.h"
 #include "weather/files/wx_browse.h"
 #include "weather_files_fakes.h"
@@ -99,6 +100,56 @@ TEST(AllocationFailure, DataFileShowStopsAtTheBlockWithoutMemory) {
     EXPECT_EQ(bench.weather.snapshot.Table(kPressureTable).data.Empty(), n == 1) << n;
     EXPECT_EQ(bench.weather.snapshot.Table(kVisibilityTable).data.Empty(), n <= 2) << n;
   }
+}
+
+}  // namespace
+
+namespace {
+
+// A source whose reads stop after `readable` bytes, as a failing disk does.
+class CutSource : public ByteSource {
+ public:
+  CutSource(const Bytes& bytes, size_t readable) : bytes_(bytes), readable_(readable) {}
+  uint64_t Size() const override { return bytes_.size(); }
+  size_t ReadAt(uint64_t offset, uint8_t* out, size_t n) override {
+    if (offset >= readable_) return 0;
+    return MemorySource(bytes_.data(), readable_).ReadAt(offset, out, n);
+  }
+
+ private:
+  const Bytes& bytes_;
+  size_t readable_;
+};
+
+TEST(AllocationFailure, ReadWholeRefusesWithoutMemoryOrWithAShortRead) {
+  const Bytes file = {'M', 'E', 'T', 'A', 'R', ' ', 'E', 'G', 'L', 'L'};
+  const struct {
+    size_t readable;
+    unsigned long failFrom;
+    bool whole;
+  } cases[] = {{10, 0, true}, {10, 1, false}, {9, 0, false}, {0, 0, false}};
+  for (const auto& c : cases) {
+    CutSource source(file, c.readable);
+    ByteBuffer read = ByteBuffer::Allocate(4);
+    bool ok;
+    {
+      FailingFrom failing(c.failFrom);
+      ok = ReadWhole(source, read);
+    }
+    SCOPED_TRACE(c.readable * 10 + c.failFrom);
+    EXPECT_EQ(ok, c.whole);
+    if (c.whole) {
+      ASSERT_EQ(read.Size(), file.size());
+      EXPECT_EQ(Bytes(read.Bytes(), read.Bytes() + read.Size()), file);
+    } else {
+      EXPECT_TRUE(read.Empty());
+    }
+  }
+  const Bytes empty;
+  MemorySource none(empty.data(), 0);
+  ByteBuffer read = ByteBuffer::Allocate(4);
+  EXPECT_TRUE(ReadWhole(none, read));
+  EXPECT_TRUE(read.Empty());
 }
 
 }  // namespace

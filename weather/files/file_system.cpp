@@ -13,16 +13,16 @@ size_t MemorySource::ReadAt(uint64_t offset, uint8_t* out, size_t n) {
   return n;
 }
 
-bool ReadWhole(ByteSource& source, std::vector<uint8_t>& bytes) {
+bool ReadWhole(ByteSource& source, ByteBuffer& bytes) {
   uint64_t size = source.Size();
+  bytes = ByteBuffer();
+  if (size == 0) return true;
   if (size > uint64_t(SIZE_MAX / 2)) return false;
-  bytes.clear();
-  try {
-    bytes.resize(size_t(size));
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-  return size == 0 || source.ReadAt(0, bytes.data(), size_t(size)) == size;
+  bytes = ByteBuffer::Allocate(size_t(size));
+  if (bytes.Empty()) return false;
+  if (source.ReadAt(0, bytes.Bytes(), size_t(size)) == size) return true;
+  bytes = ByteBuffer();
+  return false;
 }
 
 bool WriteFileSafely(WeatherFileSystem& files, const char* path, const uint8_t* bytes,

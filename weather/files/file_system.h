@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "weather/allocation.h"
+
 // The most a buffer or a block read from a file may take: what a 32-bit program could ever
 // hold. Larger groups and tails are refused as ones the memory is not there for, by the 64-bit
 // build too, so that both builds treat the same files the same way.
@@ -49,8 +51,9 @@ class WeatherFileSystem {
   virtual void Discard(const char* temporary) = 0;
 };
 
-// The whole content of a source; false when it cannot be read whole or held in memory.
-bool ReadWhole(ByteSource& source, std::vector<uint8_t>& bytes);
+// The whole content of a source; false (and bytes empty) when it cannot be read whole or held
+// in memory.
+bool ReadWhole(ByteSource& source, ByteBuffer& bytes);
 
 // Writes path through a temporary file: the old file is replaced only once the new one is
 // complete, so a full disk or a failing write never destroys it. False on any failure (the

@@ -35,7 +35,7 @@ constexpr size_t kLargestReportFile = 64u << 20;
 
 struct MetarDialogState {
   FaceBrush face;
-  std::vector<uint8_t> file;  // the file of reports opened last, whole
+  ByteBuffer file;  // the file of reports opened last, whole
   bool fileLoaded = false;
   std::vector<char> decoded;  // the text the report was decoded from
   MetarReport report;
@@ -115,10 +115,9 @@ void OpenReportFile(HWND dialog, MetarDialogState* state) {
 
   Win32WeatherFileSystem files;
   std::unique_ptr<ByteSource> source = files.OpenForReading(path);
-  state->file.clear();
+  state->file = ByteBuffer();
   state->fileLoaded = false;
   if (!source || source->Size() > kLargestReportFile || !ReadWhole(*source, state->file)) {
-    state->file.clear();
     SetNote(dialog, "The file of reports cannot be read (or is larger than 64 MB).");
     MessageBeep(MB_ICONEXCLAMATION);
     return;
@@ -126,7 +125,7 @@ void OpenReportFile(HWND dialog, MetarDialogState* state) {
   state->fileLoaded = true;
   char note[120];
   snprintf(note, sizeof note, "%u bytes of reports read: type an ICAO code and pick its newest.",
-           unsigned(state->file.size()));
+           unsigned(state->file.Size()));
   SetNote(dialog, note);
   SetFocus(GetDlgItem(dialog, IDC_METAR_ICAO));
 }
@@ -139,8 +138,8 @@ void PickNewest(HWND dialog, MetarDialogState* state) {
     MessageBeep(MB_ICONEXCLAMATION);
     return;
   }
-  const MetarSearch found = FindNewestReport(reinterpret_cast<const char*>(state->file.data()),
-                                             state->file.size(), icao);
+  const MetarSearch found = FindNewestReport(reinterpret_cast<const char*>(state->file.Bytes()),
+                                             state->file.Size(), icao);
   if (!found.found) {
     char note[80];
     snprintf(note, sizeof note, "No report of \"%.4s\" in the file.", icao);
