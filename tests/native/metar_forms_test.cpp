@@ -212,3 +212,113 @@ TEST_P(MetarForms, GiveTheirTables) {
 INSTANTIATE_TEST_SUITE_P(Reports, MetarForms, testing::ValuesIn(kForms));
 
 }  // namespace
+
+namespace {
+
+// The table that a filled table comes from: a group of that kind, read whole, no error.
+bool ReadFrom(const MetarReport& r, size_t cut, MetarGroupKind kind, const char* alsoText = nullptr) {
+  for (const MetarGroup& g : r.groups)
+    if (!g.error && g.offset + g.length <= cut &&
+        (g.kind == kind || (alsoText && std::strcmp(g.text, alsoText) == 0)))
+      return true;
+  return false;
+}
+
+// Every report above cut at every byte: no table is filled but from a group read whole, and the
+// line written back from the tables reads without an error.
+TEST(MetarForms, CutAtEveryByteSetOnlyWhatWasRead) {
+  for (const FormCase& c : kForms) {
+    const size_t length = std::strlen(c.report);
+    for (size_t cut = 0; cut <= length; ++cut) {
+      const std::string text(c.report, cut);  // exactly cut bytes, no terminator read past
+      const MetarReport r = DecodeMetar(text.data(), text.size());
+      const MetarTables t = TablesFromMetar(r, c.elevation);
+      const std::string where = std::string(c.report) + " cut at " + std::to_string(cut);
+      EXPECT_TRUE(!t.filled[kVisibilityTable] || ReadFrom(r, cut, MetarGroupKind::kVisibility)) << where;
+      EXPECT_TRUE(!t.filled[kPressureTable] || ReadFrom(r, cut, MetarGroupKind::kPressure)) << where;
+      EXPECT_TRUE(!t.filled[kTemperatureTable] || ReadFrom(r, cut, MetarGroupKind::kTemperature)) << where;
+      EXPECT_TRUE(!t.filled[kWindTable] || ReadFrom(r, cut, MetarGroupKind::kWind)) << where;
+      EXPECT_TRUE(!t.filled[kCloudTable] || ReadFrom(r, cut, MetarGroupKind::kCloud, "CAVOK")) << where;
+      WeatherSnapshot snapshot;
+      ShowMetarTables(t, false, snapshot);
+      char line[kMetarLineSize];
+      MetarLineFromTables(snapshot, r.station, {8, 12, 0}, c.elevation, line, sizeof line);
+      const MetarReport back = DecodeMetar(line, std::strlen(line));
+      EXPECT_EQ(back.errorCount, 0) << where << " -> " << line;
+    }
+  }
+}
+
+// The layer at 11000 m in whole numbers: the same on every build. Ties (a result of exactly
+// n.5 degrees) go away from zero; they come at every elevation that is a multiple of 2000 m.
+TEST(MetarTemperatureAloft, SweepGivesPinnedValues) {
+  EXPECT_EQ(TemperatureAloft(12, 0), -60);    // -59.5
+  EXPECT_EQ(TemperatureAloft(10, 0), -62);    // -61.5
+  EXPECT_EQ(TemperatureAloft(8, 10000), 2);   // 1.5
+  EXPECT_EQ(TemperatureAloft(5, 10000), -2);  // -1.5
+  EXPECT_EQ(TemperatureAloft(20, 2000), -39); // -38.5
+  EXPECT_EQ(TemperatureAloft(60, 4000), 15);  // 14.5
+  EXPECT_EQ(TemperatureAloft(12, 25), -59);   // -59.3375
+  EXPECT_EQ(TemperatureAloft(-80, 11000), -80);
+  long sum = 0, ties = 0;
+  for (int e = 0; e <= kTemperatureAloftMetres; e += 25)
+    for (int t = -80; t <= 60; ++t) {
+      const int aloft = TemperatureAloft(t, e);
+      // In tenths of a thousandth: the exact value lies within half a degree.
+      const long exact = t * 10000L - 65L * (kTemperatureAloftMetres - e);
+      EXPECT_LE(std::labs(aloft * 10000L - exact), 5000) << t << " at " << e;
+      ties += std::labs(aloft * 10000L - exact) == 5000 ? 1 : 0;
+      sum += aloft;
+    }
+  EXPECT_EQ(ties, 6 * 141);
+  EXPECT_EQ(sum, -2844958);
+  // And through the report, for the ties themselves.
+  for (int e = 0; e <= 10000; e += 2000)
+    for (int t = -80; t <= 60; t += 7) {
+      char report[64];
+      snprintf(report, sizeof report, "ZZZZ 081200Z %s%02d/%s%02d", t < 0 ? "M" : "", std::abs(t),
+               t < 0 ? "M" : "", std::abs(t));
+      const MetarTables tables = TablesFromMetar(DecodeMetar(report, std::strlen(report)), e);
+      ASSERT_EQ(tables.temperature.size(), 2u) << report;
+      EXPECT_EQ(tables.temperature[1].dayTemperature, TemperatureAloft(t, e)) << report << " at " << e;
+    }
+}
+
+// Many layers: the line writes the significant ones and always ends with temperature and QNH.
+TEST(MetarLine, ManyCloudLayersGiveTheSignificantOnes) {
+  std::string report = "EGLL 081250Z 24010KT 9999";
+  MetarTables tables = TablesFromMetar(DecodeMetar(report.data(), report.size()), 0);
+  const int covers[] = {2, 2, 4, 2, 6, 8, 2, 4};
+  for (int i = 0; i < 300; ++i) {
+    CloudLayer c;
+    c.lowerAltitude = uint16_t(300 + 30 * i);
+    c.upperAltitude = uint16_t(c.lowerAltitude + 600);
+    c.cover = uint16_t(covers[i % 8]);
+    c.cloudType = i == 250 ? kThunderstormType : kStratusType;
+    tables.clouds.push_back(c);
+  }
+  tables.filled[kCloudTable] = true;
+  const std::string more = "ZZZZ 081250Z 12/08 Q1013";
+  const MetarTables tq = TablesFromMetar(DecodeMetar(more.data(), more.size()), 0);
+  tables.temperature = tq.temperature;
+  tables.pressure = tq.pressure;
+  tables.filled[kTemperatureTable] = tables.filled[kPressureTable] = true;
+  WeatherSnapshot snapshot;
+  ShowMetarTables(tables, false, snapshot);
+  char line[kMetarLineSize];
+  MetarLineFromTables(snapshot, "EGLL", {8, 12, 50}, 0, line, sizeof line);
+  // 300 m (984 ft) few, 360 m scattered, 420 m broken; the thunderstorm layer at 7800 m.
+  EXPECT_STREQ(line, "EGLL 081250Z 24010KT 9999 FEW010 SCT012 BKN014 SCT256CB 12/08 Q1013");
+  EXPECT_EQ(DecodeMetar(line, std::strlen(line)).errorCount, 0);
+
+  // A short buffer holds whole groups only.
+  for (size_t size = 1; size < std::strlen(line) + 1; ++size) {
+    char cut[kMetarLineSize];
+    MetarLineFromTables(snapshot, "EGLL", {8, 12, 50}, 0, cut, size);
+    const std::string s = cut;
+    EXPECT_EQ(std::string(line).compare(0, s.size(), s), 0) << size;
+    EXPECT_TRUE(s.empty() || line[s.size()] == ' ' || line[s.size()] == 0) << size << ": " << s;
+  }
+}
+
+}  // namespace

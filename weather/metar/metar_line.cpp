@@ -20,17 +20,20 @@ class Line {
   Line(char* out, size_t size) : out_(out), size_(size) {
     if (size_ > 0) out_[0] = 0;
   }
-  // A group goes in whole or not at all.
+  // A group goes in whole; after one that does not fit, none does.
   void Add(const char* group) {
-    if (size_ == 0) return;  // nothing was written, not even a terminator
+    if (size_ == 0 || full_) return;  // nothing was written, not even a terminator
     const size_t n = std::strlen(out_);
     if (n + (n ? 1 : 0) + std::strlen(group) < size_)
       snprintf(out_ + n, size_ - n, "%s%s", n ? " " : "", group);
+    else
+      full_ = true;
   }
 
  private:
   char* out_;
   size_t size_;
+  bool full_ = false;
 };
 
 template <typename Record>
