@@ -13,9 +13,6 @@ const char kNotThisKind[] = "not this kind";
 
 namespace {
 
-constexpr double kKnotsPerMetrePerSecond = 1.943844;
-constexpr double kKilometresPerHourPerKnot = 1.852;
-constexpr double kMetresPerStatuteMile = 1609.344;
 constexpr double kHectopascalsPerInch = 33.8639;
 
 bool StartsWith(const char* s, const char* prefix) {
@@ -290,6 +287,10 @@ const char* DecodeVisibility(const char* g, MetarReport& r, char* words, size_t 
     return nullptr;
   }
   const size_t n = std::strlen(g);
+  if (StartsWith(g, "////") && (std::strcmp(g + 4, "NDV") == 0 || std::strcmp(g + 4, "SM") == 0)) {
+    snprintf(words, size, "visibility not reported (not set)");
+    return nullptr;
+  }
   if (n >= 4 && AllDigits(g, 4) && (n == 4 || IsDirection(g + 4))) {
     const int metres = Number(g, 4);
     // NDV: the prevailing visibility of a station that cannot tell directions apart.

@@ -221,7 +221,7 @@ void MetarLineFromTables(const WeatherSnapshot& s, const char* station, MetarTim
   Temperature(s, e, line);
   const std::vector<PressureRecord> pressure = Records(s, kPressureTable, kPressureRecordSize, DecodePressure);
   if (!pressure.empty()) {
-    snprintf(group, sizeof group, "Q%04d", std::min(9999, int(std::lround(pressure[0].qnh / 16.0))));
+    snprintf(group, sizeof group, "Q%04d", std::clamp(int(std::lround(pressure[0].qnh / 16.0)), 800, 1200));
     line.Add(group);
   }
 }
