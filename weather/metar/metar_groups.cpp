@@ -209,8 +209,8 @@ const char* DecodeWind(const char* g, MetarReport& r, char* words, size_t size) 
   }
   if (at != end) return *unit ? "wind: not direction, speed, gust and unit" : kNotThisKind;
   if (std::strcmp(unit, "MPS") == 0) {  // 1 m/s = 1.943844 kt
-    speed = int((speed * 1943844L + 500000) / 1000000);
-    gust = int((gust * 1943844L + 500000) / 1000000);
+    speed = int((speed * int64_t(1943844) + 500000) / 1000000);
+    gust = int((gust * int64_t(1943844) + 500000) / 1000000);
   } else if (std::strcmp(unit, "KMH") == 0) {  // 1 kt = 1.852 km/h
     speed = (speed * 1000 + 926) / 1852;
     gust = (gust * 1000 + 926) / 1852;
@@ -264,7 +264,7 @@ const char* DecodeWindSector(const char* g, MetarReport& r, char* words, size_t 
 namespace {
 
 // Hundredths of a statute mile in metres, to the nearest metre.
-int MetresOfHundredths(long hundredths) { return int((hundredths * 1609344 + 50000) / 100000); }
+int MetresOfHundredths(int64_t hundredths) { return int((hundredths * 1609344 + 50000) / 100000); }
 
 void TakeVisibility(MetarReport& r, int metres, int hundredths) {
   r.hasVisibility = true;
@@ -360,7 +360,7 @@ const char* DecodeVisibility(const char* g, MetarReport& r, char* words, size_t 
   else
     snprintf(amount, sizeof amount, "%d", whole);
   // As reported, in hundredths (1/16 SM is 6); "P6SM", "6 miles or more", is set as 10.
-  long hundredths = whole * 100L + (numerator * 200L + denominator) / (2L * denominator);
+  int64_t hundredths = whole * 100 + (numerator * 200 + denominator) / (2 * denominator);
   int metres = MetresOfHundredths(hundredths);
   if (*bound == 'm' && hundredths < 1000 && metres >= 9000) {
     hundredths = 1000;
@@ -370,7 +370,7 @@ const char* DecodeVisibility(const char* g, MetarReport& r, char* words, size_t 
     snprintf(words, size, "visibility %s%s statute miles (repeated: not used)", bound, amount);
     return nullptr;
   }
-  TakeVisibility(r, metres, int(std::min(hundredths, 0xFFFFL)));
+  TakeVisibility(r, metres, int(std::min<int64_t>(hundredths, 0xFFFF)));
   snprintf(words, size, "visibility %s%s statute miles (%d m)", bound, amount, metres);
   return nullptr;
 }

@@ -86,9 +86,9 @@ int VisibilityMetres(const WeatherSnapshot& s, int e) {
       return a.lowerAltitude < b.lowerAltitude;
     });
   if (at->range >= kTenKilometresRange) return 10000;
-  const long scaled = at->range * 1609344L;  // metres, times 100000
-  const int step = scaled < 77500000L ? 50 : scaled < 495000000L ? 100 : 1000;
-  const int rounded = int(RoundedQuotient(scaled, step * 100000L)) * step;
+  const int64_t scaled = at->range * int64_t(1609344);  // metres, times 100000
+  const int step = scaled < 77500000 ? 50 : scaled < 495000000 ? 100 : 1000;
+  const int rounded = int(RoundedQuotient(scaled, step * int64_t(100000))) * step;
   return rounded >= 10000 ? 10000 : rounded;
 }
 
@@ -142,8 +142,8 @@ int Clouds(const std::vector<CloudLayer>& clouds, int e, Line& line) {
     if (!chosen[i]) continue;
     const CloudLayer& c = clouds[i];
     const char* cover = c.cover <= 2 ? "FEW" : c.cover <= 4 ? "SCT" : c.cover <= 7 ? "BKN" : "OVC";
-    const long above = std::max(0, int(c.lowerAltitude) - e);
-    const int hundreds = int(std::min(999L, RoundedQuotient(above * 100, 3048)));  // 0.3048 m a foot
+    const int64_t above = std::max(0, int(c.lowerAltitude) - e);
+    const int hundreds = int(std::min<int64_t>(999, RoundedQuotient(above * 100, 3048)));  // 0.3048 m a foot
     char group[24];
     snprintf(group, sizeof group, "%s%03d%s", cover, hundreds, ConvectiveMark(c));
     line.Add(group);
@@ -171,7 +171,7 @@ void Temperature(const WeatherSnapshot& s, int e, Line& line) {
     for (size_t i = 1; i < layers.size(); ++i) {
       const TemperatureLayer &a = layers[i - 1], &b = layers[i];
       if (e < a.altitude || e > b.altitude || b.altitude == a.altitude) continue;
-      const long span = b.altitude - a.altitude, part = e - a.altitude;
+      const int64_t span = b.altitude - a.altitude, part = e - a.altitude;
       t = int(RoundedQuotient(a.dayTemperature * span + part * (b.dayTemperature - a.dayTemperature), span));
       d = int(RoundedQuotient(a.dewPoint * span + part * (b.dewPoint - a.dewPoint), span));
       break;

@@ -16,10 +16,10 @@ namespace {
 constexpr int kTopAltitude = 0xFFFF;
 constexpr int kVerticalVisibilityLeast = 30;
 
-uint16_t Altitude(long metres) { return uint16_t(std::clamp<long>(metres, 0, kTopAltitude)); }
+uint16_t Altitude(int64_t metres) { return uint16_t(std::clamp<int64_t>(metres, 0, kTopAltitude)); }
 
 // Feet to metres (0.3048 m each), to the nearest metre.
-int MetresOfFeet(int feet) { return int(RoundedQuotient(feet * 3048L, 10000)); }
+int MetresOfFeet(int feet) { return int(RoundedQuotient(feet * int64_t(3048), 10000)); }
 
 bool IsPrecipitation(const char* code, bool* snow) {
   static const char* const kRain[] = {"DZ", "RA", "UP"};
@@ -130,12 +130,12 @@ MetarTables TablesFromMetar(const MetarReport& report, int stationElevation) {
     v.lowerAltitude = 0;
     v.upperAltitude = Altitude(e + kVisibilityDepthMetres);
     // Statute miles as reported; metres in hundredths of a mile (16.09344 m each).
-    long range = report.visibilityHundredths;
+    int64_t range = report.visibilityHundredths;
     if (range < 0) {
-      range = RoundedQuotient(report.visibilityMetres * 100000L, 1609344);
-      if (report.visibilityMetres >= kTenKilometres) range = std::max<long>(range, kTenKilometresHundredths);
+      range = RoundedQuotient(report.visibilityMetres * int64_t(100000), 1609344);
+      if (report.visibilityMetres >= kTenKilometres) range = std::max<int64_t>(range, kTenKilometresHundredths);
     }
-    v.range = uint16_t(std::clamp<long>(range, 0, 0xFFFF));
+    v.range = uint16_t(std::clamp<int64_t>(range, 0, 0xFFFF));
     t.visibility.push_back(v);
     t.filled[kVisibilityTable] = true;
   }
