@@ -125,22 +125,22 @@ const char* ConvectiveMark(const CloudLayer& c) {
 // (written SCT, BKN or OVC); the next higher of 5/8 or more (BKN, OVC); then every other CB or
 // TCU layer, up to six groups in all. Written from the lowest.
 int Clouds(const std::vector<CloudLayer>& clouds, int e, Line& line) {
-  std::vector<bool> chosen(clouds.size(), false);
+  size_t chosen[kMaxCloudGroups];  // indices, in base order once sorted
   int count = 0, leastCover = 1;
   for (size_t i = 0; i < clouds.size() && leastCover <= 5; ++i)
     if (clouds[i].cover > 0 && clouds[i].cover >= leastCover) {
-      chosen[i] = true;
-      ++count;
+      chosen[count++] = i;
       leastCover = leastCover == 1 ? 3 : leastCover == 3 ? 5 : 9;
     }
+  const int steps = count;
   for (size_t i = 0; i < clouds.size() && count < kMaxCloudGroups; ++i)
-    if (!chosen[i] && clouds[i].cover > 0 && *ConvectiveMark(clouds[i])) {
-      chosen[i] = true;
-      ++count;
-    }
-  for (size_t i = 0; i < clouds.size(); ++i) {
-    if (!chosen[i]) continue;
-    const CloudLayer& c = clouds[i];
+    if (clouds[i].cover > 0 && *ConvectiveMark(clouds[i]) &&
+        std::find(chosen, chosen + steps, i) == chosen + steps)
+      chosen[count++] = i;
+  for (int k = 1; k < count; ++k)  // at most six: by insertion
+    for (int j = k; j > 0 && chosen[j - 1] > chosen[j]; --j) std::swap(chosen[j - 1], chosen[j]);
+  for (int k = 0; k < count; ++k) {
+    const CloudLayer& c = clouds[chosen[k]];
     const char* cover = c.cover <= 2 ? "FEW" : c.cover <= 4 ? "SCT" : c.cover <= 7 ? "BKN" : "OVC";
     const int64_t above = std::max(0, int(c.lowerAltitude) - e);
     const int hundreds = int(std::min<int64_t>(999, RoundedQuotient(above * 100, 3048)));  // 0.3048 m a foot
