@@ -263,9 +263,6 @@ const char* DecodeWindSector(const char* g, MetarReport& r, char* words, size_t 
 
 namespace {
 
-// Hundredths of a statute mile in metres, to the nearest metre.
-int MetresOfHundredths(int64_t hundredths) { return int((hundredths * 1609344 + 50000) / 100000); }
-
 void TakeVisibility(MetarReport& r, int metres, int hundredths) {
   r.hasVisibility = true;
   r.visibilityMetres = metres;
@@ -361,7 +358,8 @@ const char* DecodeVisibility(const char* g, MetarReport& r, char* words, size_t 
     snprintf(amount, sizeof amount, "%d", whole);
   // As reported, in hundredths (1/16 SM is 6); "P6SM", "6 miles or more", is set as 10.
   int64_t hundredths = whole * 100 + (numerator * 200 + denominator) / (2 * denominator);
-  int metres = MetresOfHundredths(hundredths);
+  int metres = int(((whole * int64_t(denominator) + numerator) * 3218688 + denominator * 1000) /
+                   (denominator * int64_t(2000)));  // 1609.344 m a mile, to the nearest metre
   if (*bound == 'm' && hundredths < 1000 && metres >= 9000) {
     hundredths = 1000;
     metres = kTenKilometres;
