@@ -276,7 +276,8 @@ class Decoder {
       ExtendLast(t);
       return;
     }
-    if (wsPending_ && (IsWord(t, "RWY") || (t.text[0] == 'R' && IsRunway(t.text + (std::strncmp(t.text, "RWY", 3) == 0 ? 3 : 1))))) {
+    const bool rwy = std::strncmp(t.text, "RWY", 3) == 0;
+    if (wsPending_ && (IsWord(t, "RWY") || (t.text[0] == 'R' && IsRunway(t.text + (rwy ? 3 : 1))))) {
       wsPending_ = false;
       ExtendLast(t);
       return;

@@ -133,7 +133,8 @@ MetarTables TablesFromMetar(const MetarReport& report, int stationElevation) {
     int64_t range = report.visibilityHundredths;
     if (range < 0) {
       range = RoundedQuotient(report.visibilityMetres * int64_t(100000), 1609344);
-      if (report.visibilityMetres >= kTenKilometres) range = std::max<int64_t>(range, kTenKilometresHundredths);
+      if (report.visibilityMetres >= kTenKilometres)
+        range = std::max<int64_t>(range, kTenKilometresHundredths);
     }
     v.range = uint16_t(std::clamp<int64_t>(range, 0, 0xFFFF));
     t.visibility.push_back(v);

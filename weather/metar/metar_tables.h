@@ -41,7 +41,8 @@ inline int64_t RoundedQuotient(int64_t num, int64_t den) {
 
 // The day temperature set at 11000 m for a station at e metres (0 to 11000) reporting celsius.
 inline int TemperatureAloft(int celsius, int e) {
-  return int(RoundedQuotient(celsius * int64_t(10000) - kLapseRatePerTenKilometres * int64_t(kTemperatureAloftMetres - e), 10000));
+  const int64_t drop = kLapseRatePerTenKilometres * int64_t(kTemperatureAloftMetres - e);
+  return int(RoundedQuotient(celsius * int64_t(10000) - drop, 10000));
 }
 constexpr int kCirrusFromFeet = 20000;
 constexpr int kTenKilometresHundredths = 1000;  // 10 km or more is set as 10 statute miles
