@@ -133,6 +133,30 @@ E2E_TEST(Metar, UnreadableGroupSendsNothingUnlessConfirmed) {
   CHECK(sim.Log().find("  W 00260000 8 ") == std::string::npos);
 }
 
+// Slashes, runway groups, wind shear, recent weather and trends are listed, never asked about.
+E2E_TEST(Metar, AutomaticStationFormsAreSentWithoutAQuestion) {
+  e2e::ForgetVentrelSettings();
+  DevsimRun sim;
+  VentrelRun app;
+  REQUIRE(StartConnected(sim, app, "--empty-weather", 1));
+  HWND dialog = OpenDialog(app);
+  REQUIRE(dialog);
+  e2e::SetField(dialog, IDC_METAR_TEXT,
+                "EDHL 081320Z AUTO /////KT 4000NDV R28L///// //////CB BKN015 10/// Q1012 RE// "
+                "WS RWY22L NOSIG");
+  CHECK(e2e::WaitUntil([&] { return GroupCount(dialog) == 13; }, 2000));
+  CHECK_EQ(GroupLine(dialog, 4), std::string("4000NDV: visibility 4000 m, no directional variation"));
+  CHECK(e2e::WaitUntil([&] { return Enabled(dialog, IDC_METAR_SET); }, kOneTick));
+  const int before = sim.Batches();
+  e2e::Click(dialog, IDC_METAR_SET);
+  REQUIRE(sim.WaitForBatches(before + 1, kOneTick));  // a question box would hold the batch back
+  REQUIRE(CloseDialog(dialog));
+  const std::string log = sim.Log();
+  CHECK(log.find("  W 00160000 10 ") != std::string::npos);  // the visibility
+  CHECK(log.find("  W 00460000 ") == std::string::npos);     // no wind from /////KT
+  CHECK(e2e::WaitUntil([&] { return PressureCell(app) == "1012.0mb (29.88\")"; }, kOneTick));
+}
+
 E2E_TEST(Metar, ShownWhileNotConnected) {
   e2e::ForgetVentrelSettings();
   VentrelRun app;

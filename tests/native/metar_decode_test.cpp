@@ -133,7 +133,73 @@ INSTANTIATE_TEST_SUITE_P(
         GroupCase{"KJFK 081251Z 10SM A2992 RMK AO2 SLP132", "RMK AO2 SLP132",
                   MetarGroupKind::kRemarks, "remarks (not set)"},
         GroupCase{"EGLL 081250Z AUTO ////// 9999", "//////", MetarGroupKind::kMissing,
-                  "not reported"}));
+                  "not reported"},
+        // Forms of automatic stations and national offices.
+        GroupCase{"EDHL 081250Z AUTO 4000NDV", "4000NDV", MetarGroupKind::kVisibility,
+                  "visibility 4000 m, no directional variation"},
+        GroupCase{"MMMX 081250Z 7SM", "7SM", MetarGroupKind::kVisibility,
+                  "visibility 7 statute miles (11265 m)"},
+        GroupCase{"VTBD 081250Z 5KM", "5KM", MetarGroupKind::kVisibility, "visibility 5 km"},
+        GroupCase{"LFPO 081250Z AUTO /////KT", "/////KT", MetarGroupKind::kWind,
+                  "wind not reported (not set)"},
+        GroupCase{"LFPO 081250Z AUTO ///05KT", "///05KT", MetarGroupKind::kWind,
+                  "wind 5 kt, direction not reported (not set)"},
+        GroupCase{"UTTT 081250Z 26026G40", "26026G40", MetarGroupKind::kWind,
+                  "wind 260\xB0 true 26 kt gusting 40 (no unit: taken as knots)"},
+        GroupCase{"ZSPD 081250Z 03008G12MPS", "03008G12MPS", MetarGroupKind::kWind,
+                  "wind 30\xB0 true 16 kt gusting 23 (converted)"},
+        GroupCase{"LFPO 081250Z AUTO 9999 //////CB", "//////CB", MetarGroupKind::kCloud,
+                  "cumulonimbus, amount and height not reported (not set)"},
+        GroupCase{"LFPO 081250Z AUTO 9999 //////TCU", "//////TCU", MetarGroupKind::kCloud,
+                  "towering cumulus, amount and height not reported (not set)"},
+        GroupCase{"LFPO 081250Z AUTO 9999 ///015///", "///015///", MetarGroupKind::kCloud,
+                  "cloud at 1500 ft, amount not reported (not set)"},
+        GroupCase{"LSZH 081250Z AUTO 0100 VV///", "VV///", MetarGroupKind::kCloud,
+                  "sky obscured, vertical visibility not reported: set from the ground"},
+        GroupCase{"LFPO 081250Z AUTO 9999 25////", "25////", MetarGroupKind::kTemperature,
+                  "temperature 25 \xB0""C, dew point not reported"},
+        GroupCase{"LFPO 081250Z AUTO 9999 M05////", "M05////", MetarGroupKind::kTemperature,
+                  "temperature -5 \xB0""C, dew point not reported"},
+        GroupCase{"LFPO 081250Z AUTO 9999 05/", "05/", MetarGroupKind::kTemperature,
+                  "temperature 5 \xB0""C, dew point not reported"},
+        GroupCase{"LFPO 081250Z AUTO 9999 ////10", "////10", MetarGroupKind::kTemperature,
+                  "temperature not reported, dew point 10 \xB0""C (not set)"},
+        GroupCase{"LFPO 081250Z AUTO 9999 Q1013 RE//", "RE//", MetarGroupKind::kSupplementary,
+                  "recent weather not reported (not set)"},
+        GroupCase{"EGLL 081250Z AUTO 0600 R28L/////", "R28L/////", MetarGroupKind::kSupplementary,
+                  "runway 28L: visual range or state not reported (not set)"},
+        GroupCase{"EGLL 081250Z AUTO 0600 R24L//////", "R24L//////",
+                  MetarGroupKind::kSupplementary,
+                  "runway 24L: visual range or state not reported (not set)"},
+        GroupCase{"UUEE 081250Z 0600 R24/P2000N", "R24/P2000N", MetarGroupKind::kRunwayRange,
+                  "runway visual range, runway 24 (not set)"},
+        GroupCase{"ULLI 081250Z 9999 Q1013 R/SNOCLO", "R/SNOCLO", MetarGroupKind::kSupplementary,
+                  "aerodrome closed by snow (not set)"},
+        GroupCase{"ULLI 081250Z 9999 Q1013 R03/SNOCLO", "R03/SNOCLO",
+                  MetarGroupKind::kSupplementary, "runway 03 closed by snow (not set)"},
+        GroupCase{"UWWW 081250Z 9999 Q1013 88290195", "88290195", MetarGroupKind::kSupplementary,
+                  "state of runway 88 (not set)"},
+        GroupCase{"LEMD 081250Z 9999 Q1013 WS RWY22L", "WS RWY22L",
+                  MetarGroupKind::kSupplementary, "wind shear (not set)"},
+        GroupCase{"LEMD 081250Z 9999 Q1013 WS TKOF RWY09", "WS TKOF RWY09",
+                  MetarGroupKind::kSupplementary, "wind shear (not set)"},
+        GroupCase{"LEMD 081250Z 9999 Q1013 WS LDG RWY27", "WS LDG RWY27",
+                  MetarGroupKind::kSupplementary, "wind shear (not set)"},
+        GroupCase{"LGAV 081250Z 9999 Q1013 W15/H7", "W15/H7", MetarGroupKind::kSupplementary,
+                  "sea surface temperature and wave height (not set)"},
+        GroupCase{"KSFO 081250Z 10SM A3001 SLP162 RMK AO2", "SLP162",
+                  MetarGroupKind::kSupplementary, "sea-level pressure (not set)"},
+        GroupCase{"KJFK 081251Z CCA 31012KT", "CCA", MetarGroupKind::kModifier, "corrected report"},
+        GroupCase{"UAAA 081250Z 9999 QNH1013HPA", "QNH1013HPA", MetarGroupKind::kPressure,
+                  "QNH 1013 hPa"},
+        GroupCase{"YSSY 081250Z 9999 Q1015 INTER 4000 SHRA", "INTER 4000 SHRA",
+                  MetarGroupKind::kTrend, "trend: intermittently (not set)"},
+        GroupCase{"EGLL 081250Z 24015KT 27020KT", "27020KT", MetarGroupKind::kWind,
+                  "wind 270\xB0 true 20 kt (repeated: not used)"},
+        GroupCase{"EGLL 081250Z 12/08 13/09", "13/09", MetarGroupKind::kTemperature,
+                  "temperature 13 \xB0""C, dew point 9 \xB0""C (repeated: not used)"},
+        GroupCase{"EGLL 081250Z Q1013 A2992", "A2992", MetarGroupKind::kPressure,
+                  "QNH 29.92 inHg (1013 hPa) (repeated: not used)"}));
 
 // Bad groups are named with a reason; the rest of the report is still read.
 struct BadCase {
@@ -170,7 +236,33 @@ INSTANTIATE_TEST_SUITE_P(
                     BadCase{"EGLL 081250Z 24015KT\x01 Q1013", "24015KT?", "characters"},
                     BadCase{"EGLL 081250Z ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEFGHIJKLMNOP Q1013",
                             "ABCDEFGHIJKLMNOPQRSTUVWX...", "too long"},
-                    BadCase{"12345 081250Z Q1013", "12345", "station"}));
+                    BadCase{"12345 081250Z Q1013", "12345", "station"},
+                    // Values no station reports.
+                    BadCase{"EGLL 081250Z 240260KT Q1013", "240260KT", "wind: speed above 250"},
+                    BadCase{"EGLL 081250Z 24030G20KT Q1013", "24030G20KT", "wind: gust below"},
+                    BadCase{"EGLL 081250Z 240130MPS Q1013", "240130MPS", "wind: speed above 250"},
+                    BadCase{"EGLL 081250Z 61/10 Q1013", "61/10", "temperature: above 60"},
+                    BadCase{"EGLL 081250Z M81/M82 Q1013", "M81/M82", "temperature: below -80"},
+                    BadCase{"EGLL 081250Z 10/M90 Q1013", "10/M90", "dew point: below -80"}));
+
+// The kind of an error is the kind of group its reason names.
+TEST(MetarReport, AnErrorIsOfTheKindItWasTakenFor) {
+  const struct {
+    const char* report;
+    MetarGroupKind kind;
+  } cases[] = {{"EGLL 081250Z 24030G20KT", MetarGroupKind::kWind},
+               {"EGLL 081250Z 61/10", MetarGroupKind::kTemperature},
+               {"EGLL 081250Z BKN04", MetarGroupKind::kCloud},
+               {"EGLL 081250Z Q0013", MetarGroupKind::kPressure},
+               {"EGLL 081250Z 1/0SM", MetarGroupKind::kVisibility},
+               {"EGLL 321250Z", MetarGroupKind::kTime},
+               {"EGLL 081250Z XYZZY", MetarGroupKind::kUnreadable}};
+  for (const auto& c : cases) {
+    const MetarReport r = Decode(c.report);
+    ASSERT_NE(r.FirstError(), nullptr) << c.report;
+    EXPECT_EQ(r.FirstError()->kind, c.kind) << c.report;
+  }
+}
 
 TEST(MetarReport, DecodesTheValuesOfAWholeReport) {
   const MetarReport r = Decode(

@@ -48,6 +48,16 @@ class Tokenizer {
 
 bool IsWord(const Token& t, const char* word) { return std::strcmp(t.text, word) == 0; }
 
+bool IsTrend(const Token& t) {
+  return IsWord(t, "NOSIG") || IsWord(t, "BECMG") || IsWord(t, "TEMPO") || IsWord(t, "INTER");
+}
+
+// After WS: "R" or "RWY", then two digits and perhaps L, C or R; t the text after the prefix.
+bool IsRunway(const char* s) {
+  if (!IsDigit(s[0]) || !IsDigit(s[1])) return false;
+  return s[2] == 0 || ((s[2] == 'L' || s[2] == 'C' || s[2] == 'R') && s[3] == 0);
+}
+
 bool AllSlashes(const Token& t) {
   if (t.length == 0 || t.text[0] == 0) return false;
   for (size_t i = 0; i < t.length; ++i)
@@ -168,13 +178,14 @@ class Decoder {
     snprintf(g.words, sizeof g.words, "%s", words);
   }
 
-  void Error(size_t offset, size_t length, const char* why) {
+  MetarGroup& Error(size_t offset, size_t length, const char* why) {
     MetarGroup& g = Add(MetarGroupKind::kUnreadable, offset, length);
     g.error = true;
     snprintf(g.words, sizeof g.words, "%s", why);
     ++report_.errorCount;
+    return g;
   }
-  void Error(const Token& t, const char* why) { Error(t.offset, t.length, why); }
+  MetarGroup& Error(const Token& t, const char* why) { return Error(t.offset, t.length, why); }
 
   void ExtendLast(const Token& t) {
     MetarGroup& g = report_.groups.back();
@@ -195,7 +206,7 @@ class Decoder {
         [[fallthrough]];
       case Phase::kStation:
         phase_ = Phase::kTime;
-        if (IsWord(t, "COR")) {  // some services put the correction before the station
+        if (IsCorrection(t.text)) {  // some services put the correction before the station
           report_.corrected = true;
           Read(MetarGroupKind::kModifier, t, "corrected report");
           phase_ = Phase::kStation;
@@ -208,7 +219,7 @@ class Decoder {
           Read(MetarGroupKind::kStation, t, words);
           return;
         }
-        Error(t, "station: not a code of four letters or digits");
+        Error(t, "station: not a code of four letters or digits").kind = MetarGroupKind::kStation;
         phase_ = Phase::kBody;
         return;
       case Phase::kTime:
@@ -219,14 +230,14 @@ class Decoder {
                      report_.minute);
             Read(MetarGroupKind::kTime, t, words);
           } else {
-            Error(t, "time: day, hour or minute out of range");
+            Error(t, "time: day, hour or minute out of range").kind = MetarGroupKind::kTime;
           }
           return;
         }
         break;
       case Phase::kTrend:
         if (IsWord(t, "RMK")) break;
-        if (IsWord(t, "BECMG") || IsWord(t, "TEMPO") || IsWord(t, "NOSIG")) break;
+        if (IsTrend(t)) break;
         ExtendLast(t);
         return;
       case Phase::kBody:
@@ -245,23 +256,30 @@ class Decoder {
       Read(MetarGroupKind::kRemarks, t, "remarks (not set)");
       return;
     }
-    if (IsWord(t, "NOSIG") || IsWord(t, "BECMG") || IsWord(t, "TEMPO")) {
+    // Everything after a trend's keyword belongs to the trend, up to the remarks.
+    if (IsTrend(t)) {
       phase_ = Phase::kTrend;
       Read(MetarGroupKind::kTrend, t,
            IsWord(t, "NOSIG") ? "no significant change expected (not set)"
-                              : IsWord(t, "BECMG") ? "trend: becoming (not set)"
-                                                   : "trend: temporarily (not set)");
+           : IsWord(t, "BECMG") ? "trend: becoming (not set)"
+           : IsWord(t, "TEMPO") ? "trend: temporarily (not set)"
+                                : "trend: intermittently (not set)");
       return;
     }
-    if (IsWord(t, "WS") || (wsPending_ && (IsWord(t, "ALL") || IsWord(t, "RWY") ||
-                                          (t.text[0] == 'R' && t.length <= 5)))) {
-      if (IsWord(t, "WS")) {
-        wsPending_ = true;
-        Read(MetarGroupKind::kSupplementary, t, "wind shear (not set)");
-      } else {
-        ExtendLast(t);
-        if (!IsWord(t, "ALL")) wsPending_ = false;
-      }
+    // WS RWY22L, WS R22L, WS ALL RWY, WS TKOF RWY09, WS LDG RWY27: one group.
+    if (IsWord(t, "WS")) {
+      wsPending_ = true;
+      Read(MetarGroupKind::kSupplementary, t, "wind shear (not set)");
+      return;
+    }
+    if (wsPending_ && (IsWord(t, "ALL") || IsWord(t, "TKOF") || IsWord(t, "LDG"))) {
+      ExtendLast(t);
+      return;
+    }
+    const bool rwy = std::strncmp(t.text, "RWY", 3) == 0;
+    if (wsPending_ && (IsWord(t, "RWY") || (t.text[0] == 'R' && IsRunway(t.text + (rwy ? 3 : 1))))) {
+      wsPending_ = false;
+      ExtendLast(t);
       return;
     }
     wsPending_ = false;
@@ -289,10 +307,12 @@ class Decoder {
       kind = MetarGroupKind::kSupplementary;
     else if ((why = DecodeWeather(t.text, report_, words, sizeof words)) != kNotThisKind)
       kind = MetarGroupKind::kWeather;
-    else
+    else {
+      kind = MetarGroupKind::kUnreadable;
       why = "not a group of a report";
+    }
     if (why != nullptr) {
-      Error(t, why);
+      Error(t, why).kind = kind;  // the kind it was taken for, which its reason names
       return;
     }
     Read(kind, t, words);
@@ -305,7 +325,8 @@ class Decoder {
     const char* why = DecodeVisibility(text, report_, words, sizeof words);
     const size_t end = fraction ? fraction->offset + fraction->length : whole.offset + whole.length;
     if (why != nullptr) {
-      Error(whole.offset, end - whole.offset, why == kNotThisKind ? "not a group of a report" : why);
+      Error(whole.offset, end - whole.offset, why == kNotThisKind ? "not a group of a report" : why)
+          .kind = why == kNotThisKind ? MetarGroupKind::kUnreadable : MetarGroupKind::kVisibility;
       return;
     }
     MetarGroup& g = Add(MetarGroupKind::kVisibility, whole.offset, end - whole.offset);

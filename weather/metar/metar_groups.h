@@ -9,6 +9,8 @@
 
 extern const char kNotThisKind[];
 
+// COR, CCA, CCB, ...
+bool IsCorrection(const char* g);
 bool DecodeModifier(const char* g, MetarReport& r, char* words, size_t size);
 const char* DecodeWind(const char* g, MetarReport& r, char* words, size_t size);
 const char* DecodeWindSector(const char* g, MetarReport& r, char* words, size_t size);

@@ -12,24 +12,28 @@
 
 namespace {
 
-constexpr double kFeetPerMetreExact = 1 / 0.3048;
-constexpr double kMetresPerHundredth = 16.09344;
-constexpr int kTenKilometresRange = 622;  // hundredths of a mile from which 9999 is written
+constexpr int kTenKilometresRange = 622;
+constexpr int kMostKnots = 250;  // the most a report may hold  // hundredths of a mile from which 9999 is written
 
 class Line {
  public:
   Line(char* out, size_t size) : out_(out), size_(size) {
     if (size_ > 0) out_[0] = 0;
   }
+  // A group goes in whole; after one that does not fit, none does.
   void Add(const char* group) {
-    if (size_ == 0) return;  // nothing was written, not even a terminator
+    if (size_ == 0 || full_) return;  // nothing was written, not even a terminator
     const size_t n = std::strlen(out_);
-    if (n + 1 < size_) snprintf(out_ + n, size_ - n, "%s%s", n ? " " : "", group);
+    if (n + (n ? 1 : 0) + std::strlen(group) < size_)
+      snprintf(out_ + n, size_ - n, "%s%s", n ? " " : "", group);
+    else
+      full_ = true;
   }
 
  private:
   char* out_;
   size_t size_;
+  bool full_ = false;
 };
 
 template <typename Record>
@@ -61,9 +65,9 @@ void Wind(const WeatherSnapshot& s, int e, Line& line) {
   if (degrees == 0) degrees = 360;
   const int gust = ShownGust(speed, surface->gust);
   if (gust > speed)
-    snprintf(group, sizeof group, "%03d%02dG%02dKT", degrees, std::min(speed, 999), std::min(gust, 999));
+    snprintf(group, sizeof group, "%03d%02dG%02dKT", degrees, std::min(speed, kMostKnots), std::min(gust, kMostKnots));
   else
-    snprintf(group, sizeof group, "%03d%02dKT", degrees, std::min(speed, 999));
+    snprintf(group, sizeof group, "%03d%02dKT", degrees, std::min(speed, kMostKnots));
   line.Add(group);
 }
 
@@ -82,9 +86,9 @@ int VisibilityMetres(const WeatherSnapshot& s, int e) {
       return a.lowerAltitude < b.lowerAltitude;
     });
   if (at->range >= kTenKilometresRange) return 10000;
-  const double metres = at->range * kMetresPerHundredth;
-  const int step = metres < 775 ? 50 : metres < 4950 ? 100 : 1000;
-  const int rounded = int(std::lround(metres / step)) * step;
+  const int64_t scaled = at->range * int64_t(1609344);  // metres, times 100000
+  const int step = scaled < 77500000 ? 50 : scaled < 495000000 ? 100 : 1000;
+  const int rounded = int(RoundedQuotient(scaled, step * int64_t(100000))) * step;
   return rounded >= 10000 ? 10000 : rounded;
 }
 
@@ -111,25 +115,47 @@ bool Weather(const std::vector<CloudLayer>& clouds, Line& line) {
   return false;
 }
 
-int Clouds(const std::vector<CloudLayer>& clouds, int e, Line& line) {
-  int written = 0;
-  for (const CloudLayer& c : clouds) {
-    if (c.cover == 0) continue;
-    const char* cover = c.cover <= 2 ? "FEW" : c.cover <= 4 ? "SCT" : c.cover <= 7 ? "BKN" : "OVC";
-    const int above = std::max(0, int(c.lowerAltitude) - e);
-    const int hundreds = std::min(999, int(std::lround(above * kFeetPerMetreExact / 100)));
-    const int thickness = int(c.upperAltitude) - int(c.lowerAltitude);
-    const char* kind = c.cloudType == kThunderstormType ? "CB"
-                       : c.cloudType == kCumulusType && thickness >= 2000 ? "TCU" : "";
-    char group[24];
-    snprintf(group, sizeof group, "%s%03d%s", cover, hundreds, kind);
-    line.Add(group);
-    ++written;
-  }
-  return written;
+const char* ConvectiveMark(const CloudLayer& c) {
+  const int thickness = int(c.upperAltitude) - int(c.lowerAltitude);
+  return c.cloudType == kThunderstormType ? "CB"
+         : c.cloudType == kCumulusType && thickness >= 2000 ? "TCU" : "";
 }
 
-void Celsius(char* out, size_t size, int c) { snprintf(out, size, "%s%02d", c < 0 ? "M" : "", std::min(std::abs(c), 99)); }
+// The significant layers, as reports give them: the lowest; the next higher of 3/8 or more
+// (written SCT, BKN or OVC); the next higher of 5/8 or more (BKN, OVC); then every other CB or
+// TCU layer, up to six groups in all. Written from the lowest.
+int Clouds(const std::vector<CloudLayer>& clouds, int e, Line& line) {
+  size_t chosen[kMaxCloudGroups];  // indices, in base order once sorted
+  int count = 0, leastCover = 1;
+  for (size_t i = 0; i < clouds.size() && leastCover <= 5; ++i)
+    if (clouds[i].cover > 0 && clouds[i].cover >= leastCover) {
+      chosen[count++] = i;
+      leastCover = leastCover == 1 ? 3 : leastCover == 3 ? 5 : 9;
+    }
+  const int steps = count;
+  for (size_t i = 0; i < clouds.size() && count < kMaxCloudGroups; ++i)
+    if (clouds[i].cover > 0 && *ConvectiveMark(clouds[i]) &&
+        std::find(chosen, chosen + steps, i) == chosen + steps)
+      chosen[count++] = i;
+  for (int k = 1; k < count; ++k)  // at most six: by insertion
+    for (int j = k; j > 0 && chosen[j - 1] > chosen[j]; --j) std::swap(chosen[j - 1], chosen[j]);
+  for (int k = 0; k < count; ++k) {
+    const CloudLayer& c = clouds[chosen[k]];
+    const char* cover = c.cover <= 2 ? "FEW" : c.cover <= 4 ? "SCT" : c.cover <= 7 ? "BKN" : "OVC";
+    const int64_t above = std::max(0, int(c.lowerAltitude) - e);
+    const int hundreds = int(std::min<int64_t>(999, RoundedQuotient(above * 100, 3048)));  // 0.3048 m a foot
+    char group[24];
+    snprintf(group, sizeof group, "%s%03d%s", cover, hundreds, ConvectiveMark(c));
+    line.Add(group);
+  }
+  return count;
+}
+
+// Kept inside what a report may hold (-80 to 60), so that the line reads back.
+void Celsius(char* out, size_t size, int c) {
+  c = std::clamp(c, -80, 60);
+  snprintf(out, size, "%s%02d", c < 0 ? "M" : "", std::abs(c));
+}
 
 void Temperature(const WeatherSnapshot& s, int e, Line& line) {
   std::vector<TemperatureLayer> layers = Records(s, kTemperatureTable, kTemperatureLayerSize, DecodeTemperature);
@@ -137,7 +163,7 @@ void Temperature(const WeatherSnapshot& s, int e, Line& line) {
   std::stable_sort(layers.begin(), layers.end(), [](const TemperatureLayer& a, const TemperatureLayer& b) {
     return a.altitude < b.altitude;
   });
-  double t = layers.front().dayTemperature, d = layers.front().dewPoint;
+  int t = layers.front().dayTemperature, d = layers.front().dewPoint;
   if (e >= layers.back().altitude) {
     t = layers.back().dayTemperature;
     d = layers.back().dewPoint;
@@ -145,15 +171,15 @@ void Temperature(const WeatherSnapshot& s, int e, Line& line) {
     for (size_t i = 1; i < layers.size(); ++i) {
       const TemperatureLayer &a = layers[i - 1], &b = layers[i];
       if (e < a.altitude || e > b.altitude || b.altitude == a.altitude) continue;
-      const double f = double(e - a.altitude) / (b.altitude - a.altitude);
-      t = a.dayTemperature + f * (b.dayTemperature - a.dayTemperature);
-      d = a.dewPoint + f * (b.dewPoint - a.dewPoint);
+      const int64_t span = b.altitude - a.altitude, part = e - a.altitude;
+      t = int(RoundedQuotient(a.dayTemperature * span + part * (b.dayTemperature - a.dayTemperature), span));
+      d = int(RoundedQuotient(a.dewPoint * span + part * (b.dewPoint - a.dewPoint), span));
       break;
     }
   }
   char tt[8], dd[8], group[20];
-  Celsius(tt, sizeof tt, int(std::lround(t)));
-  Celsius(dd, sizeof dd, int(std::lround(d)));
+  Celsius(tt, sizeof tt, t);
+  Celsius(dd, sizeof dd, d);
   snprintf(group, sizeof group, "%s/%s", tt, dd);
   line.Add(group);
 }
@@ -195,7 +221,7 @@ void MetarLineFromTables(const WeatherSnapshot& s, const char* station, MetarTim
   Temperature(s, e, line);
   const std::vector<PressureRecord> pressure = Records(s, kPressureTable, kPressureRecordSize, DecodePressure);
   if (!pressure.empty()) {
-    snprintf(group, sizeof group, "Q%04d", std::min(9999, int(std::lround(pressure[0].qnh / 16.0))));
+    snprintf(group, sizeof group, "Q%04d", std::clamp(int(std::lround(pressure[0].qnh / 16.0)), 800, 1200));
     line.Add(group);
   }
 }

@@ -77,6 +77,7 @@ struct MetarReport {
 
   bool hasVisibility = false;
   int visibilityMetres = 0;  // kTenKilometres for 9999, CAVOK and "10 km or more"
+  int visibilityHundredths = -1;  // statute miles as reported, in hundredths; -1 in metres
   bool cavok = false;
 
   MetarWeather weather[kMaxWeatherGroups];
@@ -85,7 +86,7 @@ struct MetarReport {
   MetarCloud clouds[kMaxCloudGroups];
   int cloudCount = 0;
   bool noCloud = false;         // SKC CLR NSC NCD or CAVOK
-  int verticalVisibility = -1;  // feet, -1 when not reported
+  int verticalVisibility = -1;  // feet, -1 when not reported; 0 for VV/// (from the ground)
 
   bool hasTemperature = false, hasDewPoint = false;
   int temperature = 0, dewPoint = 0;  // degrees Celsius

@@ -13,14 +13,13 @@
 
 namespace {
 
-constexpr double kMetresPerFoot = 0.3048;
-constexpr double kMetresPerHundredth = 16.09344;  // a hundredth of a statute mile
 constexpr int kTopAltitude = 0xFFFF;
 constexpr int kVerticalVisibilityLeast = 30;
 
-uint16_t Altitude(long metres) { return uint16_t(std::clamp<long>(metres, 0, kTopAltitude)); }
+uint16_t Altitude(int64_t metres) { return uint16_t(std::clamp<int64_t>(metres, 0, kTopAltitude)); }
 
-int Round(double v) { return int(std::lround(v)); }
+// Feet to metres (0.3048 m each), to the nearest metre.
+int MetresOfFeet(int feet) { return int(RoundedQuotient(feet * int64_t(3048), 10000)); }
 
 bool IsPrecipitation(const char* code, bool* snow) {
   static const char* const kRain[] = {"DZ", "RA", "UP"};
@@ -130,15 +129,20 @@ MetarTables TablesFromMetar(const MetarReport& report, int stationElevation) {
     VisibilityLayer v;
     v.lowerAltitude = 0;
     v.upperAltitude = Altitude(e + kVisibilityDepthMetres);
-    int range = Round(report.visibilityMetres / kMetresPerHundredth);
-    if (report.visibilityMetres >= kTenKilometres) range = std::max(range, kTenKilometresHundredths);
-    v.range = uint16_t(std::min(range, 0xFFFF));
+    // Statute miles as reported; metres in hundredths of a mile (16.09344 m each).
+    int64_t range = report.visibilityHundredths;
+    if (range < 0) {
+      range = RoundedQuotient(report.visibilityMetres * int64_t(100000), 1609344);
+      if (report.visibilityMetres >= kTenKilometres)
+        range = std::max<int64_t>(range, kTenKilometresHundredths);
+    }
+    v.range = uint16_t(std::clamp<int64_t>(range, 0, 0xFFFF));
     t.visibility.push_back(v);
     t.filled[kVisibilityTable] = true;
   }
   if (report.hasPressure) {
     PressureRecord p;
-    p.qnh = uint16_t(std::clamp(Round(report.qnhHectopascals * 16), 0, 0xFFFF));
+    p.qnh = uint16_t(std::clamp(int(std::lround(report.qnhHectopascals * 16)), 0, 0xFFFF));
     p.drift = 0;
     t.pressure.push_back(p);
     t.filled[kPressureTable] = true;
@@ -153,8 +157,7 @@ MetarTables TablesFromMetar(const MetarReport& report, int stationElevation) {
     if (e < kTemperatureAloftMetres) {
       TemperatureLayer aloft;
       aloft.altitude = Altitude(kTemperatureAloftMetres);
-      aloft.dayTemperature =
-          int16_t(Round(report.temperature - kLapseRatePerMetre * (kTemperatureAloftMetres - e)));
+      aloft.dayTemperature = int16_t(TemperatureAloft(report.temperature, e));
       aloft.dewPoint = int16_t(aloft.dayTemperature - spread);
       t.temperature.push_back(aloft);
     }
@@ -172,14 +175,13 @@ MetarTables TablesFromMetar(const MetarReport& report, int stationElevation) {
   if (report.cloudCount > 0 || report.noCloud || report.verticalVisibility >= 0) {
     t.filled[kCloudTable] = true;
     if (report.verticalVisibility >= 0) {
-      const int depth = std::max(Round(report.verticalVisibility * kMetresPerFoot),
-                                 kVerticalVisibilityLeast);
+      const int depth = std::max(MetresOfFeet(report.verticalVisibility), kVerticalVisibilityLeast);
       t.clouds.push_back(MakeCloud(e, e + depth, 8, {kStratusType, depth, 0}));
     }
     for (int i = 0; i < report.cloudCount; ++i) {
       const MetarCloud& c = report.clouds[i];
       const CloudRule rule = CloudRuleFor(c.cover, c.kind, c.heightFeet);
-      const int base = e + Round(c.heightFeet * kMetresPerFoot);
+      const int base = e + MetresOfFeet(c.heightFeet);
       t.clouds.push_back(MakeCloud(base, base + rule.thicknessMetres, CoverEighths(c.cover), rule));
     }
     std::stable_sort(t.clouds.begin(), t.clouds.end(), [](const CloudLayer& a, const CloudLayer& b) {

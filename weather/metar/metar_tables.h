@@ -31,7 +31,19 @@ int CoverEighths(CloudCover cover);
 constexpr int kVisibilityDepthMetres = 1524;  // the visibility layer: ground to 5000 ft above
 constexpr int kSurfaceWindDepthMetres = 610;  // the surface wind: up to 2000 ft above
 constexpr int kTemperatureAloftMetres = 11000;  // the tropopause of the standard atmosphere
-constexpr double kLapseRatePerMetre = 0.0065;
+constexpr int kLapseRatePerTenKilometres = 65;  // °C: 6.5 per 1000 m
+
+// num / den (den > 0) to the nearest whole number, halves away from zero: in whole numbers, so
+// that every build (x87 or SSE, any optimisation) gives the same tables.
+inline int64_t RoundedQuotient(int64_t num, int64_t den) {
+  return num >= 0 ? (2 * num + den) / (2 * den) : -((-2 * num + den) / (2 * den));
+}
+
+// The day temperature set at 11000 m for a station at e metres (0 to 11000) reporting celsius.
+inline int TemperatureAloft(int celsius, int e) {
+  const int64_t drop = kLapseRatePerTenKilometres * int64_t(kTemperatureAloftMetres - e);
+  return int(RoundedQuotient(celsius * int64_t(10000) - drop, 10000));
+}
 constexpr int kCirrusFromFeet = 20000;
 constexpr int kTenKilometresHundredths = 1000;  // 10 km or more is set as 10 statute miles
 
