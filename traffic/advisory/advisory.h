@@ -74,7 +74,8 @@ class AdvisoryTracker {
   const AdvisoryThresholds& Thresholds() const { return thresholds_; }
 
   // One refresh: the traffic table just fetched, the own position decoded from it, and a
-  // monotonic clock in seconds. A clock that goes backwards forgets every track.
+  // monotonic clock in seconds. A clock that goes backwards forgets every track; one that has
+  // not moved (or is not a number) only takes out the targets that left their slots.
   void Update(const TrafficTable& table, const OwnPosition& own, double nowSeconds);
   // Slot 0 .. kMaxSlots-1; any other slot gives an untracked entry.
   const TargetAdvisory& Target(int slot) const;
@@ -117,6 +118,7 @@ class AdvisoryTracker {
   static void AddSample(Track& track, const Sample& sample);
   bool RecentlyEnded(uint32_t id, double now) const;
   void EndAdvisory(int slot, double end);
+  void Rank();
   void Judge(int slot, const Fit& target, const Fit& own, double ownAltitude, double now);
 
   AdvisoryThresholds thresholds_;
