@@ -78,10 +78,14 @@ inline void CheckAdvisories(const uint8_t* data, size_t size) {
     const uint8_t clock = in.Byte();
     double dt = 0;
     bool nanClock = false;
-    if (clock < 200) dt = clock / 50.0;
-    else if (clock < 230) dt = -(clock - 199.0);
-    else if (clock < 250) dt = (clock - 229.0) * 600;
-    else if (clock == 255) nanClock = true;
+    if (clock < 200)
+      dt = clock / 50.0;
+    else if (clock < 230)
+      dt = -(clock - 199.0);
+    else if (clock < 250)
+      dt = (clock - 229.0) * 600;
+    else if (clock == 255)
+      nanClock = true;
     now += dt;
 
     const uint8_t ownOp = in.Byte();
@@ -89,7 +93,10 @@ inline void CheckAdvisories(const uint8_t* data, size_t size) {
     switch (ownOp % 4) {
       case 0: MoveFuzzAircraft(own, dt > 0 ? dt : 0); break;
       case 1: own.lat += Signed(in.Byte()) / 120, own.lon += Signed(in.Byte()) / 120; break;
-      case 2: own.ve = Signed(in.Byte()) * 4, own.vn = Signed(in.Byte()) * 4, own.vs = Signed(in.Byte()) * 100; break;
+      case 2:
+        own.ve = Signed(in.Byte()) * 4, own.vn = Signed(in.Byte()) * 4,
+        own.vs = Signed(in.Byte()) * 100;
+        break;
       default: in.Fill(ownRaw, sizeof ownRaw), ownIsRaw = true; break;
     }
     if (!(own.lat >= -90 && own.lat <= 90)) own.lat = 0;
@@ -113,7 +120,10 @@ inline void CheckAdvisories(const uint8_t* data, size_t size) {
           a.alt = own.alt + Signed(in.Byte()) * 50;
           if (!a.id) a.id = 1;
           break;
-        case 2: a.ve = Signed(in.Byte()) * 4, a.vn = Signed(in.Byte()) * 4, a.vs = Signed(in.Byte()) * 100; break;
+        case 2:
+          a.ve = Signed(in.Byte()) * 4, a.vn = Signed(in.Byte()) * 4,
+          a.vs = Signed(in.Byte()) * 100;
+          break;
         case 3: {
           const int which = in.Byte() % 3;
           uint32_t bits = in.U32();

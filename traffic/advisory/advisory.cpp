@@ -62,7 +62,9 @@ AdvisoryTracker::AdvisoryTracker(const AdvisoryThresholds& thresholds) : thresho
   Reset();
 }
 
-void AdvisoryTracker::SetThresholds(const AdvisoryThresholds& thresholds) { thresholds_ = thresholds; }
+void AdvisoryTracker::SetThresholds(const AdvisoryThresholds& thresholds) {
+  thresholds_ = thresholds;
+}
 
 const TargetAdvisory& AdvisoryTracker::Target(int slot) const {
   static const TargetAdvisory kNone;
@@ -153,7 +155,8 @@ void AdvisoryTracker::AddSample(Track& track, const Sample& sample) {
 
 bool AdvisoryTracker::RecentlyEnded(uint32_t id, double now) const {
   for (const EndedAdvisory& ended : ended_) {
-    if (ended.id == id && now >= ended.end && now - ended.end < thresholds_.minimumSeconds) return true;
+    if (ended.id == id && now >= ended.end && now - ended.end < thresholds_.minimumSeconds)
+      return true;
   }
   return false;
 }
