@@ -44,7 +44,11 @@ bool KeepTables(const WeatherSnapshot& snapshot, unsigned tables, KeptTables& ou
   for (int t = kVisibilityTable; t <= kCloudTable; ++t) {
     if (!(out.tables & TableBit(t))) continue;
     const WeatherTableEntry& entry = snapshot.Table(t);
-    if (entry.data.Empty() || entry.byteLength <= 0) continue;
+    if (entry.byteLength < 0) {
+      out.tables &= ~TableBit(t);
+      continue;
+    }
+    if (entry.data.Empty() || entry.byteLength == 0) continue;
     size_t length = size_t(entry.byteLength);
     if (length > entry.data.Size()) length = entry.data.Size();
     out.blocks[t] = TableBlock::Copy(entry.data.Bytes(), length);
@@ -87,7 +91,15 @@ bool UndoHistory::Keep(const WeatherSnapshot& snapshot, unsigned tables, const c
     Drop();
     return false;
   }
+  ForgetWithdrawn();
+  // Set aside rather than freed: a change that is not sent after all puts them back.
+  for (int i = 0; i < redoCount_; ++i) withdrawnRedo_[i] = std::move(redo_[i]);
+  withdrawnRedoCount_ = redoCount_;
   while (redoCount_ > 0) redo_[--redoCount_] = UndoStep();
+  if (undoCount_ == kUndoDepth) {
+    withdrawnOldest_ = std::move(undo_[0]);
+    oldestWithdrawn_ = true;
+  }
   Push(undo_, undoCount_, std::move(step));
   withdrawable_ = true;
   return true;
@@ -96,23 +108,40 @@ bool UndoHistory::Keep(const WeatherSnapshot& snapshot, unsigned tables, const c
 void UndoHistory::Withdraw() {
   if (!withdrawable_ || undoCount_ == 0) return;
   undo_[--undoCount_] = UndoStep();
+  if (oldestWithdrawn_) {
+    for (int i = undoCount_; i > 0; --i) undo_[i] = std::move(undo_[i - 1]);
+    undo_[0] = std::move(withdrawnOldest_);
+    ++undoCount_;
+  }
+  for (int i = 0; i < withdrawnRedoCount_; ++i) redo_[i] = std::move(withdrawnRedo_[i]);
+  redoCount_ = withdrawnRedoCount_;
+  withdrawnRedoCount_ = 0;
+  ForgetWithdrawn();
+}
+
+void UndoHistory::Sent() { ForgetWithdrawn(); }
+
+void UndoHistory::ForgetWithdrawn() {
   withdrawable_ = false;
+  while (withdrawnRedoCount_ > 0) withdrawnRedo_[--withdrawnRedoCount_] = UndoStep();
+  withdrawnOldest_ = UndoStep();
+  oldestWithdrawn_ = false;
 }
 
 void UndoHistory::Undone(KeptTables&& replaced) {
-  withdrawable_ = false;
+  ForgetWithdrawn();
   Move(undo_, undoCount_, redo_, redoCount_, std::move(replaced));
 }
 
 void UndoHistory::Redone(KeptTables&& replaced) {
-  withdrawable_ = false;
+  ForgetWithdrawn();
   Move(redo_, redoCount_, undo_, undoCount_, std::move(replaced));
 }
 
 void UndoHistory::Drop() {
   while (undoCount_ > 0) undo_[--undoCount_] = UndoStep();
   while (redoCount_ > 0) redo_[--redoCount_] = UndoStep();
-  withdrawable_ = false;
+  ForgetWithdrawn();
   owner_ = 0;
 }
 

@@ -24,13 +24,15 @@ struct KeptTables {
   TableBlock blocks[kCloudTable + 1];
 };
 
-// A copy of the snapshot's tables in `tables` (bits outside tables 1 to 5 are ignored). False
-// when the memory for a copy is not there.
+// A copy of the snapshot's tables in `tables` (bits outside tables 1 to 5 are ignored). A table
+// never read (byteLength -1) is left out of the copy's `tables`: what it held is not known, so
+// sending the copy back leaves it alone. False when the memory for a copy is not there.
 bool KeepTables(const WeatherSnapshot& snapshot, unsigned tables, KeptTables& out);
 
 // Queues the kept tables: ClearTable (of all tables when all five are kept, else of each one
 // kept), then SetTable for each that holds records, in table order. Nothing is queued and false
-// comes back when that would not fit one batch; a batch of capacity 0 queues nothing either.
+// comes back when that would not fit one batch; a batch of capacity 0, or kept tables that hold
+// no table at all, queue nothing either.
 bool QueueKeptTables(const KeptTables& kept, IpcBatch& batch);
 
 struct UndoStep {
@@ -46,9 +48,11 @@ class UndoHistory {
   // would no longer fit the simulator's tables.
   bool Keep(const WeatherSnapshot& snapshot, unsigned tables, const char* label,
             uintptr_t owner);
-  // Takes back the step Keep just added, when its change was not sent after all; the redo
-  // side it emptied stays empty.
+  // Takes back the step Keep just added, when its change was not sent after all: the redo
+  // side it emptied and the oldest step it let go come back, as if nothing had been kept.
   void Withdraw();
+  // The change Keep was called for has gone: it can no longer be withdrawn.
+  void Sent();
 
   bool CanUndo() const { return undoCount_ > 0; }
   bool CanRedo() const { return redoCount_ > 0; }
@@ -74,7 +78,14 @@ class UndoHistory {
   int undoCount_ = 0;
   int redoCount_ = 0;
   bool withdrawable_ = false;
+  // What the last Keep let go, held until it is withdrawn or sent.
+  UndoStep withdrawnRedo_[kUndoDepth];
+  int withdrawnRedoCount_ = 0;
+  UndoStep withdrawnOldest_;
+  bool oldestWithdrawn_ = false;
   uintptr_t owner_ = 0;
+
+  void ForgetWithdrawn();
 };
 
 // The labels the Edit menu shows after "&Undo " and "&Redo ".

@@ -2,9 +2,8 @@
 
 #include <commctrl.h>
 
-#include <cstring>
-
 #include "common/table_text.h"
+#include "common/win/clipboard.h"
 
 namespace {
 
@@ -49,58 +48,6 @@ void AddRow(HWND list, int row, const int* order, int count, TableText& text) {
   text.EndLine();
 }
 
-// The clipboard, open while this lives.
-class OpenClipboardScope {
- public:
-  // Another program may hold the clipboard for a moment: a few tries before giving up.
-  explicit OpenClipboardScope(HWND owner) {
-    for (int attempt = 0; attempt < 10 && !open_; ++attempt) {
-      if (attempt > 0) Sleep(20);
-      open_ = OpenClipboard(owner) != FALSE;
-    }
-  }
-  ~OpenClipboardScope() {
-    if (open_) CloseClipboard();
-  }
-  OpenClipboardScope(const OpenClipboardScope&) = delete;
-  OpenClipboardScope& operator=(const OpenClipboardScope&) = delete;
-  bool Open() const { return open_; }
-
- private:
-  bool open_ = false;
-};
-
-// Global memory for the clipboard, freed unless the clipboard took it.
-class ClipboardMemory {
- public:
-  explicit ClipboardMemory(size_t size) : memory_(GlobalAlloc(GMEM_MOVEABLE, size)) {}
-  ~ClipboardMemory() {
-    if (memory_) GlobalFree(memory_);
-  }
-  ClipboardMemory(const ClipboardMemory&) = delete;
-  ClipboardMemory& operator=(const ClipboardMemory&) = delete;
-  HGLOBAL Get() const { return memory_; }
-  void Release() { memory_ = nullptr; }
-
- private:
-  HGLOBAL memory_;
-};
-
-bool PutOnClipboard(HWND owner, const TableText& text) {
-  ClipboardMemory memory(text.Size() + 1);
-  if (!memory.Get()) return false;
-  char* bytes = static_cast<char*>(GlobalLock(memory.Get()));
-  if (!bytes) return false;
-  if (text.Size() > 0) std::memcpy(bytes, text.Bytes(), text.Size());
-  bytes[text.Size()] = 0;
-  GlobalUnlock(memory.Get());
-  OpenClipboardScope clipboard(owner);
-  if (!clipboard.Open() || !EmptyClipboard()) return false;
-  if (!SetClipboardData(CF_TEXT, memory.Get())) return false;
-  memory.Release();  // the clipboard owns it now
-  return true;
-}
-
 bool Copy(HWND owner, HWND list, int first, int count, bool titles) {
   const int columns = ColumnCount(list);
   if (!list || columns == 0) return false;
@@ -112,7 +59,7 @@ bool Copy(HWND owner, HWND list, int first, int count, bool titles) {
   TableText text;
   if (titles) AddTitles(list, order, shown, text);
   for (int row = first; row < first + count; ++row) AddRow(list, row, order, shown, text);
-  return PutOnClipboard(owner, text);
+  return PutTextOnClipboard(owner, text.Bytes(), text.Size());
 }
 
 }  // namespace

@@ -67,6 +67,11 @@ void PrintPanes(bool release, const PanePrintWindows& windows) {
 }
 
 void PrintPanesCommand(bool busy, const PanePrintWindows& windows) {
+  // A picture printing: one job at a time, and its printing flag is not this command's to end.
+  if (windows.printingFlag && *windows.printingFlag) {
+    MessageBeep(MB_ICONEXCLAMATION);
+    return;
+  }
   if (busy) {
     PostMessageA(windows.mainWindow, WM_COMMAND, kPrintCommand, 0);
     return;

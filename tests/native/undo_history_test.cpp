@@ -23,6 +23,13 @@ void SetTable(WeatherSnapshot& snapshot, int t, int count, uint8_t fill) {
   entry.data = TableBlock::Copy(bytes.data(), bytes.size());
 }
 
+// Every table read from the simulator, and empty.
+WeatherSnapshot ReadAndEmpty() {
+  WeatherSnapshot snapshot;
+  for (int t = kVisibilityTable; t <= kAppliedWindTable; ++t) SetTable(snapshot, t, 0, 0);
+  return snapshot;
+}
+
 uint8_t FirstFill(const KeptTables& kept, int t) {
   return kept.blocks[t].Empty() ? 0 : kept.blocks[t].Bytes()[4];
 }
@@ -109,8 +116,51 @@ TEST_F(History, WithdrawTakesBackOnlyTheStepJustKept) {
   EXPECT_EQ(history.RedoCount(), 1);
 }
 
+// A change not sent after all (a file that cannot be opened, a question answered No) leaves
+// both sides as they were before its Keep.
+TEST_F(History, WithdrawLeavesTheRedoSideAsItWas) {
+  Change(1);
+  Change(2);
+  Change(3);
+  history.Undone(KeptTables());
+  history.Undone(KeptTables());
+  ASSERT_EQ(history.RedoCount(), 2);
+  Change(4);
+  EXPECT_EQ(history.RedoCount(), 0);
+  history.Withdraw();
+  EXPECT_EQ(history.UndoCount(), 1);
+  EXPECT_STREQ(history.UndoLabel(), "change 1");
+  ASSERT_EQ(history.RedoCount(), 2);
+  EXPECT_STREQ(history.RedoLabel(), "change 2");
+  history.Redone(KeptTables());
+  EXPECT_STREQ(history.RedoLabel(), "change 3");
+}
+
+TEST_F(History, WithdrawAtFullDepthBringsTheOldestStepBack) {
+  for (int n = 1; n <= kUndoDepth; ++n) Change(n);
+  Change(kUndoDepth + 1);
+  history.Withdraw();
+  ASSERT_EQ(history.UndoCount(), kUndoDepth);
+  EXPECT_STREQ(history.UndoLabel(), ("change " + std::to_string(kUndoDepth)).c_str());
+  for (int i = 0; i < kUndoDepth - 1; ++i) history.Undone(KeptTables());
+  EXPECT_STREQ(history.UndoLabel(), "change 1");
+  EXPECT_EQ(FirstFill(*history.NextUndo(), kCloudTable), 1);
+}
+
+TEST_F(History, ASentChangeCanNoLongerBeWithdrawn) {
+  Change(1);
+  Change(2);
+  history.Undone(KeptTables());
+  Change(3);
+  history.Sent();
+  history.Withdraw();
+  EXPECT_EQ(history.UndoCount(), 2);
+  EXPECT_STREQ(history.UndoLabel(), "change 3");
+  EXPECT_EQ(history.RedoCount(), 0);
+}
+
 TEST(KeepTables, CopiesOnlyTheTablesAskedForAndEmptyOnesStayEmpty) {
-  WeatherSnapshot snapshot;
+  WeatherSnapshot snapshot = ReadAndEmpty();
   SetTable(snapshot, kVisibilityTable, 2, 1);
   SetTable(snapshot, kWindTable, 3, 4);
   SetTable(snapshot, kAppliedWindTable, 3, 6);
@@ -126,17 +176,39 @@ TEST(KeepTables, CopiesOnlyTheTablesAskedForAndEmptyOnesStayEmpty) {
   EXPECT_EQ(FirstFill(kept, kWindTable), 4);
 }
 
-TEST(KeepTables, ATableNeverReadCountsAsEmpty) {
+// What a table never read held is not known: sending the copy back must not clear it.
+TEST(KeepTables, ATableNeverReadIsLeftOutAndItsUndoRestoresNothingForIt) {
   WeatherSnapshot snapshot;
+  SetTable(snapshot, kVisibilityTable, 1, 1);
+  SetTable(snapshot, kPressureTable, 1, 2);
+  SetTable(snapshot, kTemperatureTable, 0, 0);  // read, and empty
+  SetTable(snapshot, kWindTable, 2, 4);
   snapshot.Table(kCloudTable).data = TableBlock::Allocate(24);
   snapshot.Table(kCloudTable).byteLength = -1;
   KeptTables kept;
   ASSERT_TRUE(KeepTables(snapshot, kAllSetTables, kept));
+  EXPECT_EQ(kept.tables, kAllSetTables & ~TableBit(kCloudTable));
   EXPECT_TRUE(kept.blocks[kCloudTable].Empty());
+  RecordingBatch batch;
+  ASSERT_TRUE(QueueKeptTables(kept, batch));
+  std::vector<uint32_t> selectors;
+  for (const auto& w : batch.writes) selectors.push_back(w.selector);
+  // No clear of everything: each kept table is cleared, the cloud table is not touched.
+  const std::vector<uint32_t> expected = {0x00150000u, 0x00160000u, 0x00250000u, 0x00260000u,
+                                          0x00350000u, 0x00450000u, 0x00460000u};
+  EXPECT_EQ(selectors, expected);
+
+  // Only unread tables: nothing to send at all.
+  WeatherSnapshot unread;
+  ASSERT_TRUE(KeepTables(unread, TableBit(kCloudTable) | TableBit(kWindTable), kept));
+  EXPECT_EQ(kept.tables, 0u);
+  RecordingBatch none;
+  EXPECT_FALSE(QueueKeptTables(kept, none));
+  EXPECT_TRUE(none.writes.empty());
 }
 
 TEST(QueueKeptTables, OneTableIsClearedThenSet) {
-  WeatherSnapshot snapshot;
+  WeatherSnapshot snapshot = ReadAndEmpty();
   SetTable(snapshot, kCloudTable, 2, 5);
   KeptTables kept;
   ASSERT_TRUE(KeepTables(snapshot, TableBit(kCloudTable) | TableBit(kWindTable), kept));
@@ -151,7 +223,7 @@ TEST(QueueKeptTables, OneTableIsClearedThenSet) {
 }
 
 TEST(QueueKeptTables, AllFiveAreOneClearOfEverythingAsASetLoad) {
-  WeatherSnapshot snapshot;
+  WeatherSnapshot snapshot = ReadAndEmpty();
   SetTable(snapshot, kPressureTable, 1, 2);
   SetTable(snapshot, kTemperatureTable, 2, 3);
   KeptTables kept;

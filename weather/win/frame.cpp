@@ -72,7 +72,7 @@ PanePrintWindows PrintWindows() {
 }
 
 void ClearCommand(int kind) {
-  if (ventrel.weather.busy) return;
+  if (ventrel.weather.busy || ventrel.weather.printing) return;
   char label[kUndoLabelSize];
   ClearLabel(kind, label, sizeof label);
   KeepWeatherForUndo(kind == 0 ? kAllSetTables : TableBit(kind), label);

@@ -132,6 +132,10 @@ bool ConfirmDelete() {
 
 void RunLayerAction(int pane, int row, PaneAction action) {
   if (action == Select || !LayerDialogOf(pane)) return;
+  if (ventrel.weather.printing) {
+    MessageBeep(MB_ICONEXCLAMATION);
+    return;
+  }
   ventrel.weather.busy = true;
   const int table = pane + 1;
   const int openRow = int(SendMessageA(ventrel.panes[pane], LVM_GETITEMCOUNT, 0, 0)) - 1;

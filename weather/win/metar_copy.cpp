@@ -1,32 +1,9 @@
 #include <cstring>
 
+#include "common/win/clipboard.h"
 #include "weather/metar/metar_tables.h"
 #include "weather/win/metar_dialog.h"
 #include "weather/win/ventrel.h"
-
-namespace {
-
-// The clipboard gets the text as CF_TEXT; false when it is not to be had.
-bool PutOnClipboard(HWND owner, const char* text) {
-  if (!OpenClipboard(owner)) return false;
-  bool done = false;
-  const size_t size = std::strlen(text) + 1;
-  if (EmptyClipboard()) {
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
-    if (memory) {
-      if (void* p = GlobalLock(memory)) {
-        std::memcpy(p, text, size);
-        GlobalUnlock(memory);
-        done = SetClipboardData(CF_TEXT, memory) != nullptr;
-      }
-      if (!done) GlobalFree(memory);  // the clipboard owns it only once it took it
-    }
-  }
-  CloseClipboard();
-  return done;
-}
-
-}  // namespace
 
 void CopyAsMetar(HWND owner) {
   const WeatherState& w = ventrel.weather;
@@ -41,7 +18,7 @@ void CopyAsMetar(HWND owner) {
   char line[kMetarLineSize];
   MetarLineFromTables(w.snapshot, station, {now.wDay, now.wHour, now.wMinute}, elevation, line,
                       sizeof line);
-  const bool copied = PutOnClipboard(owner, line);
+  const bool copied = PutTextOnClipboard(owner, line, std::strlen(line));
   char text[kMetarLineSize + 80];
   std::strcpy(text, line);
   std::strcat(text, copied ? "\n\n(copied to the clipboard)" : "\n\n(the clipboard could not be used)");

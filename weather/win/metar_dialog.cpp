@@ -11,6 +11,7 @@
 #include "resources/metar_dialog_ids.h"
 #include "resources/ventrel_resource.h"
 #include "weather/files/file_commands.h"
+#include "weather/files/vtd_file.h"
 #include "weather/metar/metar_file.h"
 #include "weather/metar/metar_report.h"
 #include "weather/metar/metar_tables.h"
@@ -18,6 +19,7 @@
 #include "weather/units.h"
 #include "weather/win/frame.h"
 #include "weather/win/panes.h"
+#include "weather/win/profile_window.h"
 #include "weather/win/settings.h"
 #include "weather/win/undo.h"
 #include "weather/win/ventrel.h"
@@ -178,38 +180,82 @@ bool KeepOthers(HWND dialog) {
   return IsDlgButtonChecked(dialog, IDC_METAR_CLEAR_OTHERS) != BST_CHECKED;
 }
 
+bool CanSet() {
+  const WeatherState& w = ventrel.weather;
+  return w.interfaceFlag && ventrel.simulator && !w.busy && !w.printing;
+}
+
+bool CanShow() {
+  const WeatherState& w = ventrel.weather;
+  return !w.interfaceFlag && !w.busy && !w.printing;
+}
+
+void NotDone(HWND dialog, const char* note) {
+  SetNote(dialog, note);
+  MessageBeep(MB_ICONEXCLAMATION);
+}
+
+constexpr const char kInterfaceGone[] = "Not sent: the simulator's weather interface is gone.";
+constexpr const char kNotAnswered[] = "Not sent: the simulator did not answer.";
+
 void SetReport(HWND dialog, MetarDialogState* state) {
-  if (!ventrel.weather.interfaceFlag || !ventrel.simulator || ventrel.weather.busy ||
-      ventrel.weather.printing) {
+  if (!CanSet()) {
     MessageBeep(MB_ICONEXCLAMATION);
     return;
   }
   Decode(dialog, state);
   if (!ConfirmSending(dialog, state)) return;
-  const std::vector<uint8_t> image =
-      MetarSetImage(state->tables, KeepOthers(dialog), ventrel.weather.snapshot);
+  // The box ran the timer: the connection may have gone meanwhile.
+  if (!CanSet()) return NotDone(dialog, kInterfaceGone);
   char label[kUndoLabelSize];
   std::snprintf(label, sizeof label, "set METAR %s",
                 state->report.station[0] ? state->report.station : "report");
-  KeepWeatherForUndo(kAllSetTables, label);
+  // A change no refresh has read yet (a Clear) is read first, so the tables kept beside the
+  // report and the undo step are both the simulator's as they stand.
+  const bool current = KeepWeatherForUndo(kAllSetTables, label);
+  if (!current || !CanSet()) {
+    WeatherChangeSent(false);
+    return NotDone(dialog, CanSet() ? kNotAnswered : kInterfaceGone);
+  }
+  const std::vector<uint8_t> image =
+      MetarSetImage(state->tables, KeepOthers(dialog), ventrel.weather.snapshot);
   ventrel.weather.busy = true;
-  const bool sent = SetDataFileImage(WeatherFileContext(), image.data(), image.size());
+  const bool sent = QueueDataFileSet(image.data(), image.size(), IpcClientBatch()) ==
+                        DataFileSet::kQueued &&
+                    IpcProcess();
   ventrel.weather.busy = false;
   WeatherChangeSent(sent);
+  if (!sent) return NotDone(dialog, kNotAnswered);
   SetNote(dialog, "Sent to the simulator; the panes show it after the next refresh.");
 }
 
+// Connected without the weather interface, a refresh leaves the panes alone: they are filled
+// here from the tables just shown.
+void RefillShownPanes() {
+  for (int p = 0; p < kPaneCount; ++p) RefillPane(p);
+  ProfileTablesChanged();
+  ActivatePane(-1, Select);
+}
+
 void ShowReport(HWND dialog, MetarDialogState* state) {
-  if (ventrel.weather.interfaceFlag || ventrel.weather.busy || ventrel.weather.printing) {
+  if (!CanShow()) {
     MessageBeep(MB_ICONEXCLAMATION);
     return;
   }
   Decode(dialog, state);
   if (!ConfirmSending(dialog, state)) return;
+  constexpr const char kInterfaceCame[] =
+      "Not shown: the simulator's weather interface answers now; use Set.";
+  if (!CanShow()) return NotDone(dialog, kInterfaceCame);
   EndWxBrowsing(wxBrowse);
   MenuSetGrayed(IDM_FIND_AIRPORT, true);
   ShowMetarTables(state->tables, KeepOthers(dialog), ventrel.weather.snapshot);
-  Refresh(true);
+  if (!Refresh(true)) {
+    // The refresh reached a simulator: with its weather interface there now, the panes
+    // show what it holds.
+    if (ventrel.weather.interfaceFlag) return NotDone(dialog, kInterfaceCame);
+    RefillShownPanes();
+  }
   SetNote(dialog, "The panes show the report.");
 }
 

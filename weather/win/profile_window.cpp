@@ -24,13 +24,18 @@ ProfileLayout CurrentLayout(HWND window) {
                        int(client.bottom), textSize);
 }
 
+// The main window stays enabled while the picture prints: the printing flag keeps every
+// command it blocks for the panes' print away meanwhile, as the print dialog and the cancel
+// box run the timer.
 void Print(HWND window) {
   const ProfileLayout layout = CurrentLayout(window);
-  if (layout.tooSmall) {
+  if (layout.tooSmall || ventrel.weather.printing) {
     MessageBeep(MB_ICONEXCLAMATION);
     return;
   }
+  ventrel.weather.printing = true;
   PrintPicture(window, "Ventrel Weather Profile", "Ventrel", layout.picture, textSize);
+  ventrel.weather.printing = false;
 }
 
 void OnCommand(HWND window, int id) {

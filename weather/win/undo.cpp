@@ -59,15 +59,20 @@ void SendStep(bool undo) {
   RefreshIfStale();
   next = undo ? history.NextUndo() : history.NextRedo();  // a refresh may have dropped it
   KeptTables replaced;
-  if (!next || !KeepTables(ventrel.weather.snapshot, next->tables, replaced)) {
+  if (!next || snapshotStale || !CanSend() ||
+      !KeepTables(ventrel.weather.snapshot, next->tables, replaced)) {
     MessageBeep(MB_ICONEXCLAMATION);
     return;
   }
-  ventrel.weather.busy = true;
-  const bool queued = QueueKeptTables(*next, IpcClientBatch());
-  // A batch that got no answer leaves the step where it is: sending it again does no harm.
-  const bool sent = queued && IpcProcess();
-  ventrel.weather.busy = false;
+  // A step of tables that were never read restores nothing: it only moves across.
+  bool sent = next->tables == 0;
+  if (!sent) {
+    ventrel.weather.busy = true;
+    const bool queued = QueueKeptTables(*next, IpcClientBatch());
+    // A batch that got no answer leaves the step where it is: sending it again does no harm.
+    sent = queued && IpcProcess();
+    ventrel.weather.busy = false;
+  }
   if (!sent) {
     MessageBeep(MB_ICONEXCLAMATION);
     return;
@@ -83,18 +88,20 @@ void SendStep(bool undo) {
 
 }  // namespace
 
-void KeepWeatherForUndo(unsigned tables, const char* label) {
+bool KeepWeatherForUndo(unsigned tables, const char* label) {
   keptForChange = false;
-  if (!ventrel.simulator || !ventrel.weather.interfaceFlag) return;
+  if (!ventrel.simulator || !ventrel.weather.interfaceFlag) return false;
   RefreshIfStale();
-  if (!ventrel.simulator) return;
+  if (!ventrel.simulator || !ventrel.weather.interfaceFlag) return false;
   keptForChange = history.Keep(ventrel.weather.snapshot, tables, label, SimulatorId());
   UpdateEditMenu();
+  return !snapshotStale;
 }
 
 void WeatherChangeSent(bool queued) {
   if (queued) {
     snapshotStale = true;
+    history.Sent();
   } else if (keptForChange) {
     history.Withdraw();
     UpdateEditMenu();

@@ -133,7 +133,7 @@ int ChooseWeatherFile(bool forSave, const char* givenPath) {
 }
 
 void OnFileCommand(int id) {
-  if (ventrel.weather.busy) return;
+  if (ventrel.weather.busy || ventrel.weather.printing) return;
   ventrel.weather.busy = true;
   if (id == IDM_SAVE_AS) {
     const int kind = ChooseWeatherFile(true, nullptr);
@@ -149,7 +149,8 @@ void OnFileCommand(int id) {
 void LoadStartupFile(int kind) {
   // Each tick posts the load while it is pending; only the first message runs it, and one
   // arriving inside another command's dialog waits for the next tick.
-  if (ventrel.pendingStartupFile == 0 || ventrel.weather.busy) return;
+  if (ventrel.pendingStartupFile == 0 || ventrel.weather.busy || ventrel.weather.printing)
+    return;
   ventrel.weather.busy = true;
   ventrel.pendingStartupFile = 0;
   if (!LoadChosenFile(kind, ventrel.weather.interfaceFlag))
@@ -159,6 +160,7 @@ void LoadStartupFile(int kind) {
 
 bool BrowseWxKey(WORD key) {
   if (wxBrowse.wxShownIndex == 0 || (key != VK_NEXT && key != VK_PRIOR)) return false;
+  if (ventrel.weather.busy || ventrel.weather.printing) return true;
   LoadWxEntry(Context(), wxBrowse, weatherFilePath, WxLoad::kBrowse, key == VK_NEXT ? 1 : -1, 0);
   return true;
 }
