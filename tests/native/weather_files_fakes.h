@@ -50,27 +50,27 @@ struct ReadFaults {
   size_t piece = 0;  // > 0: at most this many bytes per read
 };
 
-// A source with faults on top of another one. Counts the reads that failed.
+// A source with faults on top of another one. Counts the reads that failed into *failedReads.
 class FaultySource : public ByteSource {
  public:
-  FaultySource(std::unique_ptr<ByteSource> inner, const ReadFaults& faults)
-      : inner_(std::move(inner)), faults_(faults) {}
+  FaultySource(std::unique_ptr<ByteSource> inner, const ReadFaults& faults, int* failedReads)
+      : inner_(std::move(inner)), faults_(faults), failedReads_(failedReads) {}
   uint64_t Size() const override { return inner_->Size(); }
   size_t ReadAt(uint64_t offset, uint8_t* out, size_t n) override {
     if (faults_.piece > 0 && n > faults_.piece) n = faults_.piece;
-    if (faults_.failAt < inner_->Size() && offset + n > faults_.failAt) {
-      ++failedReads;
+    const uint64_t size = inner_->Size();
+    if (faults_.failAt < size && offset < size && offset + n > faults_.failAt) {
+      ++*failedReads_;
       if (offset >= faults_.failAt) return 0;
       n = size_t(faults_.failAt - offset);
     }
     return inner_->ReadAt(offset, out, n);
   }
 
-  int failedReads = 0;
-
  private:
   std::unique_ptr<ByteSource> inner_;
   ReadFaults faults_;
+  int* failedReads_;
 };
 
 struct SparseFile {
@@ -88,6 +88,7 @@ class MemoryFiles : public WeatherFileSystem {
   int opened = 0;
   std::map<std::string, ReadFaults> faults;  // by path: how reads of that file go wrong
   std::set<std::string> locked;              // there, but they cannot be opened for reading
+  int failedReads = 0;                       // reads that met a fault, of any file
 
   std::unique_ptr<ByteSource> OpenForReading(const char* path) override {
     if (locked.count(path)) return nullptr;
@@ -102,7 +103,8 @@ class MemoryFiles : public WeatherFileSystem {
       return nullptr;
     ++opened;
     auto fault = faults.find(path);
-    if (fault != faults.end()) source.reset(new FaultySource(std::move(source), fault->second));
+    if (fault != faults.end())
+      source.reset(new FaultySource(std::move(source), fault->second, &failedReads));
     return source;
   }
   bool Exists(const char* path) override {
