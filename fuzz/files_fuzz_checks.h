@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "tests/native/weather_files_fakes.h"
 #include "weather/files/airports.h"
+#include "weather/files/file_commands.h"
 #include "weather/files/vtd_file.h"
 #include "weather/files/wx_browse.h"
 #include "weather/files/wx_file.h"
@@ -33,7 +35,65 @@ inline void FormatPanes(const WeatherSnapshot& snapshot) {
   }
 }
 
+// The tables 1 to 6 of a snapshot and the browsing state, as bytes to compare.
+inline std::string Fingerprint(const WeatherSnapshot& snapshot, const WxBrowseState* state) {
+  std::string s;
+  for (int t = kFirstTable; t <= kAppliedWindTable; ++t) {
+    const WeatherTableEntry& e = snapshot.tables[t];
+    s.append(reinterpret_cast<const char*>(&e.descriptor), sizeof e.descriptor);
+    s.append(reinterpret_cast<const char*>(&e.byteLength), sizeof e.byteLength);
+    s.append(reinterpret_cast<const char*>(e.data.Bytes()), e.data.Size());
+    s += '|';
+  }
+  if (state != nullptr) {
+    const int64_t fields[] = {int64_t(state->wxCursor.offset), state->wxCursor.passed,
+                              state->wxCursor.station,         state->wxShownIndex,
+                              state->wxShowing,                int64_t(state->wxFirstEntryEnd),
+                              state->shownStation};
+    s.append(reinterpret_cast<const char*>(fields), sizeof fields);
+  }
+  return s;
+}
+
+// A byte of the file that the input picks, for a read error there.
+inline uint64_t FailingByte(const uint8_t* data, size_t size) {
+  return size == 0 ? 0 : (uint64_t(data[size - 1]) << 8 | data[0]) % size;
+}
+
+// Both loads of a data file whose reads fail at a byte the input picks: either the load met
+// the error and changed nothing (no write, no table, the error box), or it never read that
+// byte and did exactly what it does over the sound file.
+inline void CheckDataFileReadError(const uint8_t* data, size_t size) {
+  if (size == 0) return;
+  const char* path = "C:\\fuzz.vtd";
+  for (bool set : {true, false}) {
+    FileBench sound, faulty;
+    sound.files.files[path].assign(data, data + size);
+    faulty.files.files[path].assign(data, data + size);
+    faulty.files.faults[path].failAt = FailingByte(data, size);
+    const bool soundLoaded = LoadDataFile(sound.context, path, set);
+    const bool loaded = LoadDataFile(faulty.context, path, set);
+    FUZZ_REQUIRE(soundLoaded);
+    if (faulty.files.failedReads > 0) {
+      FUZZ_REQUIRE(!loaded);
+      FUZZ_REQUIRE(faulty.batch.writes.empty() && faulty.batch.processed == 0);
+      FUZZ_REQUIRE(Fingerprint(faulty.weather.snapshot, nullptr) ==
+                   Fingerprint(WeatherSnapshot(), nullptr));
+      FUZZ_REQUIRE(faulty.view.errors.size() == 1 && faulty.view.refreshes == 0);
+    } else {
+      FUZZ_REQUIRE(loaded);
+      FUZZ_REQUIRE(faulty.batch.writes.size() == sound.batch.writes.size());
+      for (size_t w = 0; w < sound.batch.writes.size(); ++w)
+        FUZZ_REQUIRE(faulty.batch.writes[w].selector == sound.batch.writes[w].selector &&
+                     faulty.batch.writes[w].bytes == sound.batch.writes[w].bytes);
+      FUZZ_REQUIRE(Fingerprint(faulty.weather.snapshot, nullptr) ==
+                   Fingerprint(sound.weather.snapshot, nullptr));
+    }
+  }
+}
+
 inline void CheckDataFile(const uint8_t* data, size_t size) {
+  CheckDataFileReadError(data, size);
   WeatherSnapshot snapshot;
   DataFileShow shown = ShowDataFile(data, size, snapshot);
   for (int t = kFirstTable; t <= kLastTable; ++t) {
@@ -72,65 +132,98 @@ inline void CheckDataFile(const uint8_t* data, size_t size) {
   }
 }
 
-// The first 8 bytes are a script of commands, the rest is the .WX file.
+// The first 8 bytes are a script of commands, the rest is the .WX file. The script runs over
+// the sound file, then again with reads of the file (and of the one saved over) failing at a
+// byte the input picks: a command that meets the error changes nothing.
 inline void CheckWxFile(const uint8_t* data, size_t size) {
   constexpr size_t kScript = 8;
   if (size < kScript) return;
-  FileBench bench;
-  const char* path = "C:\\fuzz.wx";
-  bench.files.files[path].assign(data + kScript, data + size);
-  static uint8_t airports[16 * 64];
-  for (size_t i = 0; i < sizeof airports; ++i) airports[i] = uint8_t(i * 37);
-
-  WxBrowseState state;
-  for (size_t i = 0; i < kScript; ++i) {
-    const int station = data[i] >> 3;
-    switch (data[i] & 7) {
-      case 0:
-        LoadWxEntry(bench.context, state, path, WxLoad::kShow, -1, 0);
-        break;
-      case 1:
-        LoadWxEntry(bench.context, state, path, WxLoad::kBrowse, +1, 0);
-        break;
-      case 2:
-        LoadWxEntry(bench.context, state, path, WxLoad::kBrowse, -1, 0);
-        break;
-      case 3:
-        LoadWxEntry(bench.context, state, path, WxLoad::kShow, 0, station);
-        break;
-      case 4: {
-        const size_t before = bench.batch.writes.size();
-        LoadWxEntry(bench.context, state, path, WxLoad::kSet, -1, 0);
-        size_t queued = kEndWordSize;
-        for (size_t w = before; w < bench.batch.writes.size(); ++w)
-          queued += kWriteHeaderSize + bench.batch.writes[w].bytes.size();
-        FUZZ_REQUIRE(queued <= bench.batch.Capacity());
-        break;
-      }
-      case 5:
-        SaveWxFile(bench.context, "C:\\copy.wx");
-        break;
-      case 6:
-        SaveDataFile(bench.context, "C:\\copy.vtd");
-        break;
-      default:
-        EndWxBrowsing(state);
-        break;
+  for (bool failing : {false, true}) {
+    FileBench bench;
+    const char* path = "C:\\fuzz.wx";
+    const char* copy = "C:\\copy.wx";
+    bench.files.files[path].assign(data + kScript, data + size);
+    if (failing) {
+      if (size == kScript) return;
+      const uint64_t failAt = FailingByte(data + kScript, size - kScript);
+      bench.files.faults[path].failAt = failAt;
+      bench.files.faults[copy].failAt = failAt;
     }
-    FUZZ_REQUIRE(state.wxShownIndex >= 0);
-    FUZZ_REQUIRE(bench.view.refreshesWhileBusy == 0);
-    FormatPanes(bench.weather.snapshot);
-    char browsing[64], airport[96];
-    FormatWxCaptionTexts(state, airports, sizeof airports, browsing, sizeof browsing, airport,
-                         sizeof airport);
-  }
-  // A saved entry always reads back whole, as the only entry before the kept tail.
-  auto saved = bench.files.files.find("C:\\copy.wx");
-  if (saved != bench.files.files.end()) {
-    MemorySource source(saved->second.data(), saved->second.size());
-    WxEntryTables entry;
-    FUZZ_REQUIRE(ReadWxEntry(source, 0, entry));
-    FUZZ_REQUIRE(entry.complete);
+    static uint8_t airports[16 * 64];
+    for (size_t i = 0; i < sizeof airports; ++i) airports[i] = uint8_t(i * 37);
+
+    WxBrowseState state;
+    for (size_t i = 0; i < kScript; ++i) {
+      const int station = data[i] >> 3;
+      const std::string before = Fingerprint(bench.weather.snapshot, &state);
+      const size_t writesBefore = bench.batch.writes.size();
+      const std::vector<uint8_t> copyBefore = bench.files.files[copy];
+      const size_t errorsBefore = bench.view.errors.size();
+      const int failedBefore = bench.files.failedReads;
+      bool loaded = true;
+      bool isLoad = true;
+      switch (data[i] & 7) {
+        case 0:
+          loaded = LoadWxEntry(bench.context, state, path, WxLoad::kShow, -1, 0);
+          break;
+        case 1:
+          loaded = LoadWxEntry(bench.context, state, path, WxLoad::kBrowse, +1, 0);
+          break;
+        case 2:
+          loaded = LoadWxEntry(bench.context, state, path, WxLoad::kBrowse, -1, 0);
+          break;
+        case 3:
+          loaded = LoadWxEntry(bench.context, state, path, WxLoad::kShow, 0, station);
+          break;
+        case 4: {
+          loaded = LoadWxEntry(bench.context, state, path, WxLoad::kSet, -1, 0);
+          size_t queued = kEndWordSize;
+          for (size_t w = writesBefore; w < bench.batch.writes.size(); ++w)
+            queued += kWriteHeaderSize + bench.batch.writes[w].bytes.size();
+          FUZZ_REQUIRE(queued <= bench.batch.Capacity());
+          break;
+        }
+        case 5:
+          isLoad = false;
+          SaveWxFile(bench.context, copy);
+          break;
+        case 6:
+          isLoad = false;
+          SaveDataFile(bench.context, "C:\\copy.vtd");
+          break;
+        default:
+          isLoad = false;
+          EndWxBrowsing(state);
+          break;
+      }
+      if (bench.files.failedReads > failedBefore) {
+        FUZZ_REQUIRE(bench.view.errors.size() == errorsBefore + 1);
+        FUZZ_REQUIRE(bench.batch.writes.size() == writesBefore);
+        if (isLoad) {
+          FUZZ_REQUIRE(!loaded);
+          FUZZ_REQUIRE(Fingerprint(bench.weather.snapshot, &state) == before);
+        } else {
+          FUZZ_REQUIRE(bench.files.files[copy] == copyBefore);  // the save was refused
+        }
+      } else {
+        FUZZ_REQUIRE(loaded);
+      }
+      if (bench.files.files[copy].empty()) bench.files.files.erase(copy);
+      FUZZ_REQUIRE(state.wxShownIndex >= 0);
+      FUZZ_REQUIRE(bench.view.refreshesWhileBusy == 0);
+      FormatPanes(bench.weather.snapshot);
+      char browsing[64], airport[96];
+      FormatWxCaptionTexts(state, airports, sizeof airports, browsing, sizeof browsing, airport,
+                           sizeof airport);
+    }
+    // A saved entry always reads back whole, as the only entry before the kept tail.
+    auto saved = bench.files.files.find(copy);
+    if (saved != bench.files.files.end()) {
+      MemorySource source(saved->second.data(), saved->second.size());
+      WxEntryTables entry;
+      FUZZ_REQUIRE(ReadWxEntry(source, 0, entry));
+      FUZZ_REQUIRE(entry.complete);
+    }
   }
 }
 

@@ -4,8 +4,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -40,6 +42,37 @@ class SparseSource : public ByteSource {
   uint64_t size_;
 };
 
+// What goes wrong when a file is read: a read error at one byte (every read reaching it brings
+// the bytes before it, then nothing), and reads that bring fewer bytes than asked though the
+// file goes on (a piece at a time; the rest comes when asked again).
+struct ReadFaults {
+  uint64_t failAt = UINT64_MAX;
+  size_t piece = 0;  // > 0: at most this many bytes per read
+};
+
+// A source with faults on top of another one. Counts the reads that failed into *failedReads.
+class FaultySource : public ByteSource {
+ public:
+  FaultySource(std::unique_ptr<ByteSource> inner, const ReadFaults& faults, int* failedReads)
+      : inner_(std::move(inner)), faults_(faults), failedReads_(failedReads) {}
+  uint64_t Size() const override { return inner_->Size(); }
+  size_t ReadAt(uint64_t offset, uint8_t* out, size_t n) override {
+    if (faults_.piece > 0 && n > faults_.piece) n = faults_.piece;
+    const uint64_t size = inner_->Size();
+    if (faults_.failAt < size && offset < size && offset + n > faults_.failAt) {
+      ++*failedReads_;
+      if (offset >= faults_.failAt) return 0;
+      n = size_t(faults_.failAt - offset);
+    }
+    return inner_->ReadAt(offset, out, n);
+  }
+
+ private:
+  std::unique_ptr<ByteSource> inner_;
+  ReadFaults faults_;
+  int* failedReads_;
+};
+
 struct SparseFile {
   std::vector<uint8_t> start;
   uint64_t size = 0;
@@ -53,17 +86,29 @@ class MemoryFiles : public WeatherFileSystem {
   long failWriteAfter = -1;  // >= 0: the temporary gets this many bytes, then the write fails
   bool failReplace = false;
   int opened = 0;
+  std::map<std::string, ReadFaults> faults;  // by path: how reads of that file go wrong
+  std::set<std::string> locked;              // there, but they cannot be opened for reading
+  int failedReads = 0;                       // reads that met a fault, of any file
 
   std::unique_ptr<ByteSource> OpenForReading(const char* path) override {
+    if (locked.count(path)) return nullptr;
+    std::unique_ptr<ByteSource> source;
     auto huge = sparse.find(path);
-    if (huge != sparse.end()) {
-      ++opened;
-      return std::unique_ptr<ByteSource>(new SparseSource(huge->second.start, huge->second.size));
-    }
     auto it = files.find(path);
-    if (it == files.end()) return nullptr;
+    if (huge != sparse.end())
+      source.reset(new SparseSource(huge->second.start, huge->second.size));
+    else if (it != files.end())
+      source.reset(new MemorySource(it->second.data(), it->second.size()));
+    else
+      return nullptr;
     ++opened;
-    return std::unique_ptr<ByteSource>(new MemorySource(it->second.data(), it->second.size()));
+    auto fault = faults.find(path);
+    if (fault != faults.end())
+      source.reset(new FaultySource(std::move(source), fault->second, &failedReads));
+    return source;
+  }
+  bool Exists(const char* path) override {
+    return locked.count(path) || files.count(path) || sparse.count(path);
   }
   bool CreateTemporary(const char* path, char* temporary, size_t size) override {
     if (failCreate) return false;

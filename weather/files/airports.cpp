@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "link/request_block.h"
+#include "weather/allocation.h"
 #include "weather/units.h"
 
 namespace {
@@ -54,4 +55,18 @@ void FormatAirportText(char* out, size_t size, const uint8_t* table, size_t tabl
   snprintf(out, size, " ICAO=%.4s (Alt %dft, Lat %.4f, Long %.4f)",
            reinterpret_cast<const char*>(record), AltitudeFeet(GetF32(record + 12)),
            double(GetF32(record + 4)), double(GetF32(record + 8)));
+}
+
+std::unique_ptr<uint8_t[]> ReadAirportFile(WeatherFileSystem& files, const char* path,
+                                           size_t& size) {
+  size = 0;
+  std::unique_ptr<ByteSource> file = files.OpenForReading(path);
+  if (!file) return nullptr;
+  const uint64_t length = file->Size();
+  if (length == 0 || length > kLargestFileBuffer) return nullptr;
+  std::unique_ptr<uint8_t[]> bytes = AllocateBytes(size_t(length));
+  if (!bytes || ReadExactly(*file, 0, bytes.get(), size_t(length)) != ReadOutcome::kWhole)
+    return nullptr;
+  size = size_t(length);
+  return bytes;
 }

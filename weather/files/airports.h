@@ -5,6 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+
+#include "weather/files/file_system.h"
 
 constexpr size_t kAirportRecordSize = 16;
 
@@ -20,3 +23,10 @@ int FindAirport(const uint8_t* table, size_t tableSize, const char* typed);
 // there is no table, s is 0 or the record does not lie wholly inside the table.
 void FormatAirportText(char* out, size_t size, const uint8_t* table, size_t tableSize,
                        int32_t station);
+
+// The airport position file read whole into memory (size bytes); null when it cannot be
+// opened, is empty or larger than any buffer a file may fill, the memory is not there, or it
+// cannot be read to its end: a table that is only part of the file would give station entries
+// the wrong airports, or none.
+std::unique_ptr<uint8_t[]> ReadAirportFile(WeatherFileSystem& files, const char* path,
+                                           size_t& size);

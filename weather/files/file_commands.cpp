@@ -12,17 +12,27 @@ bool LoadDataFile(FileContext& context, const char* path, bool setInSimulator) {
     context.view.ShowError(0, kOpeningDataFileText);
     return false;
   }
-  // Read block by block: a file of any size needs no more memory than its blocks.
+  // Read block by block: a file of any size needs no more memory than its blocks. A file that
+  // cannot be read to its end is treated as one that cannot be opened: nothing is sent, the
+  // panes keep what they show.
   if (setInSimulator) {
     const DataFileSet queued = QueueDataFileSet(*file, context.batch);
     file.reset();
+    if (queued == DataFileSet::kUnreadable) {
+      context.view.ShowError(0, kOpeningDataFileText);
+      return false;
+    }
     if (queued == DataFileSet::kTooLarge)
       context.view.ShowError(0, kDataFileTooLargeText);
     else
       context.batch.Process();
   } else {
-    ShowDataFile(*file, context.weather.snapshot);
+    const DataFileShow shown = ShowDataFile(*file, context.weather.snapshot);
     file.reset();
+    if (shown.failed) {
+      context.view.ShowError(0, kOpeningDataFileText);
+      return false;
+    }
     context.weather.busy = false;
     context.view.RefreshShown();
   }
@@ -31,7 +41,7 @@ bool LoadDataFile(FileContext& context, const char* path, bool setInSimulator) {
 }
 
 bool SetDataFileImage(FileContext& context, const uint8_t* bytes, size_t size) {
-  if (QueueDataFileSet(bytes, size, context.batch) == DataFileSet::kTooLarge) {
+  if (QueueDataFileSet(bytes, size, context.batch) != DataFileSet::kQueued) {
     context.view.ShowError(0, kDataFileTooLargeText);
     return false;
   }
@@ -65,7 +75,10 @@ void SaveWxFile(FileContext& context, const char* path) {
   {
     // Closed again before the new file takes its place.
     std::unique_ptr<ByteSource> existing = context.files.OpenForReading(path);
-    if (existing) kept = WxStationEntries(*existing, stations);
+    if (existing)
+      kept = WxStationEntries(*existing, stations);
+    else
+      kept = !context.files.Exists(path);  // a file there that cannot be read is never replaced
   }
   // Station entries that cannot be kept whole are never cut short: the file stays as it is.
   const size_t entrySize = WxEntrySize(context.weather.snapshot);

@@ -39,8 +39,9 @@ struct FileContext {
 
 // Loads the data file at path: into the simulator (set: clear all, then SetTable per table,
 // one exchange, its result ignored) or into the snapshot for the panes (show). False only when
-// the file cannot be opened or read (after the error box); a damaged file ends the load early
-// and quietly. A set load too large for one batch sends nothing and shows an error.
+// the file cannot be opened or read (after the error box): nothing is sent and the snapshot
+// stays then. A damaged file (a tag or block that is not right, a file cut short) ends the load
+// early and quietly. A set load too large for one batch sends nothing and shows an error.
 bool LoadDataFile(FileContext& context, const char* path, bool setInSimulator);
 
 // The set load of a data-file image, the one way tables go into the simulator from a file or
@@ -53,5 +54,7 @@ bool SetDataFileImage(FileContext& context, const uint8_t* bytes, size_t size);
 void SaveDataFile(FileContext& context, const char* path);
 
 // Writes the snapshot as the first entry of the .WX file at path and keeps the station entries
-// of the file already there byte for byte. Shows "creating WX file!" when that failed.
+// of the file already there byte for byte. Shows "creating WX file!" when that failed, and
+// also, leaving the file as it is, when a file is there whose station entries cannot all be
+// read (it cannot be opened, or a read error).
 void SaveWxFile(FileContext& context, const char* path);

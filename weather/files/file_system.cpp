@@ -13,6 +13,18 @@ size_t MemorySource::ReadAt(uint64_t offset, uint8_t* out, size_t n) {
   return n;
 }
 
+ReadOutcome ReadExactly(ByteSource& source, uint64_t offset, uint8_t* out, size_t n) {
+  size_t done = 0;
+  while (done < n) {
+    const size_t came = source.ReadAt(offset + done, out + done, n - done);
+    if (came == 0 || came > n - done) break;
+    done += came;
+  }
+  if (done == n) return ReadOutcome::kWhole;
+  const uint64_t size = source.Size();
+  return offset < size && done < size - offset ? ReadOutcome::kFailed : ReadOutcome::kEnd;
+}
+
 bool ReadWhole(ByteSource& source, ByteBuffer& bytes) {
   uint64_t size = source.Size();
   bytes = ByteBuffer();
@@ -20,7 +32,7 @@ bool ReadWhole(ByteSource& source, ByteBuffer& bytes) {
   if (size > uint64_t(SIZE_MAX / 2)) return false;
   bytes = ByteBuffer::Allocate(size_t(size));
   if (bytes.Empty()) return false;
-  if (source.ReadAt(0, bytes.Bytes(), size_t(size)) == size) return true;
+  if (ReadExactly(source, 0, bytes.Bytes(), size_t(size)) == ReadOutcome::kWhole) return true;
   bytes = ByteBuffer();
   return false;
 }

@@ -21,9 +21,20 @@ class ByteSource {
   virtual ~ByteSource() = default;
   virtual uint64_t Size() const = 0;
   // Copies up to n bytes from offset into out and returns how many came: fewer at the end of
-  // the file, 0 past it or on a read error.
+  // the file, 0 past it. A read error gives what came before it (perhaps 0), so that a count
+  // short of both n and the end of the file is a read error; ReadExactly tells them apart.
   virtual size_t ReadAt(uint64_t offset, uint8_t* out, size_t n) = 0;
 };
+
+enum class ReadOutcome {
+  kWhole,   // all n bytes came
+  kEnd,     // the file ends before offset + n: a file cut short, not an error
+  kFailed,  // the file holds the bytes but they could not be read
+};
+
+// Reads n bytes at offset, going on after a read that brought fewer while the file holds more
+// (the file cannot change meanwhile: it is open for reading only, others may only read).
+ReadOutcome ReadExactly(ByteSource& source, uint64_t offset, uint8_t* out, size_t n);
 
 class MemorySource : public ByteSource {
  public:
@@ -41,6 +52,9 @@ class WeatherFileSystem {
   virtual ~WeatherFileSystem() = default;
   // Opens an existing file for reading, others may read too; null when it cannot be opened.
   virtual std::unique_ptr<ByteSource> OpenForReading(const char* path) = 0;
+  // After OpenForReading failed: true unless no file of that name is there at all, so that a
+  // file there but locked or unreadable is never taken for one that does not exist.
+  virtual bool Exists(const char* path) = 0;
   // Creates a new, empty file with a name of its own in the folder of `path` and puts that
   // name into temporary (size bytes). False when no file can be created there.
   virtual bool CreateTemporary(const char* path, char* temporary, size_t size) = 0;
@@ -51,8 +65,8 @@ class WeatherFileSystem {
   virtual void Discard(const char* temporary) = 0;
 };
 
-// The whole content of a source; false (and bytes empty) when it cannot be read whole or held
-// in memory.
+// The whole content of a source; false when it cannot be read whole (a read error or a file
+// shorter than its size) or held in memory; bytes are then empty.
 bool ReadWhole(ByteSource& source, ByteBuffer& bytes);
 
 // Writes path through a temporary file: the old file is replaced only once the new one is

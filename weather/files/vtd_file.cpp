@@ -2,13 +2,17 @@
 
 #include <cstring>
 
+#include "weather/allocation.h"
+
 bool DataFileReader::Next(DataBlock& block, bool withBytes) {
   block = DataBlock();
   const uint64_t size = file_.Size();
   if (damaged_ || position_ >= size) return false;
   damaged_ = true;  // until the block proves whole
   uint8_t tagBytes[kBlockTagSize];
-  if (file_.ReadAt(position_, tagBytes, sizeof tagBytes) != sizeof tagBytes) return false;
+  ReadOutcome read = ReadExactly(file_, position_, tagBytes, sizeof tagBytes);
+  failed_ = read == ReadOutcome::kFailed;
+  if (read != ReadOutcome::kWhole) return false;
   const uint32_t tag = GetU32(tagBytes);
   const int table = int(tag & 0xF);
   if (table < kVisibilityTable || table > kCloudTable) return false;
@@ -18,7 +22,9 @@ bool DataFileReader::Next(DataBlock& block, bool withBytes) {
   if (withBytes && length > 0) {
     block.data = TableBlock::Allocate(length);
     if (block.data.Empty()) return false;  // no memory: the load stops here
-    if (file_.ReadAt(at, block.data.Bytes(), length) != length) {
+    read = ReadExactly(file_, at, block.data.Bytes(), length);
+    failed_ = read == ReadOutcome::kFailed;
+    if (read != ReadOutcome::kWhole) {
       block.data = TableBlock();
       return false;
     }
@@ -40,22 +46,32 @@ bool DataBlockMatchesDescriptor(const uint8_t* bytes, uint32_t length) {
 }
 
 DataFileShow ShowDataFile(ByteSource& file, WeatherSnapshot& snapshot) {
+  // Gathered apart (a later block of a table replaces an earlier one, so at most five blocks
+  // are held) and put into the snapshot only once the file has been read to its end.
   DataFileShow result;
-  ResetSnapshot(snapshot);
+  WeatherTableEntry read[kCloudTable + 1];
   DataFileReader reader(file);
   DataBlock block;
   while (reader.Next(block)) {
     if (!DataBlockMatchesDescriptor(block.bytes, block.length)) {
       result.complete = false;
-      return result;
+      break;
     }
-    WeatherTableEntry& entry = snapshot.Table(block.table);
+    WeatherTableEntry& entry = read[block.table];
     entry.descriptor = GetU32(block.bytes);
     entry.byteLength = int32_t(block.length);
     entry.data = std::move(block.data);
     ++result.tables;
   }
-  result.complete = !reader.Damaged();
+  if (reader.Failed()) {
+    result.failed = true;
+    result.tables = 0;
+    return result;
+  }
+  if (reader.Damaged()) result.complete = false;
+  ResetSnapshot(snapshot);
+  for (int t = kVisibilityTable; t <= kCloudTable; ++t)
+    if (!read[t].data.Empty()) snapshot.Table(t) = std::move(read[t]);
   return result;
 }
 
@@ -71,22 +87,37 @@ size_t SetBatchSize(const uint32_t* lengths, int count) {
 }
 
 DataFileSet QueueDataFileSet(ByteSource& file, IpcBatch& batch) {
+  // First every block is read and checked, so that a read error queues nothing at all: a clear
+  // sent with part of the tables would leave the simulator's weather half set.
   const size_t capacity = batch.Capacity();
-  if (capacity > 0) {
-    size_t total = kWriteHeaderSize + kEndWordSize;
-    DataFileReader tags(file);
-    DataBlock block;
-    while (tags.Next(block, false)) {
-      total += kWriteHeaderSize + block.length;
-      if (total > capacity) return DataFileSet::kTooLarge;
-    }
-  }
-  batch.Write(WeatherSelector(0, kClearTable), 0, nullptr);
+  size_t total = kWriteHeaderSize + kEndWordSize;
   DataFileReader reader(file);
   DataBlock block;
-  // Each write copies its block into the request block at once; the buffer goes with the next.
-  while (reader.Next(block))
-    batch.Write(WeatherSelector(block.table, kSetTable), block.length, block.bytes);
+  while (reader.Next(block)) {
+    total += kWriteHeaderSize + block.length;
+    if (capacity > 0 && total > capacity) return DataFileSet::kTooLarge;
+  }
+  if (reader.Failed()) return DataFileSet::kUnreadable;
+  const uint32_t clear = WeatherSelector(0, kClearTable);
+  if (capacity == 0) {
+    batch.Write(clear, 0, nullptr);
+    return DataFileSet::kQueued;
+  }
+  // Then the whole blocks, at most one batch of them, are read into one buffer and queued from
+  // there. Each write copies its block into the request block at once.
+  const size_t length = size_t(reader.Position());
+  ByteBuffer image;
+  if (length > 0) {
+    image = ByteBuffer::Allocate(length);
+    if (image.Empty() || ReadExactly(file, 0, image.Bytes(), length) != ReadOutcome::kWhole)
+      return DataFileSet::kUnreadable;
+  }
+  batch.Write(clear, 0, nullptr);
+  MemorySource held(image.Bytes(), length);
+  DataFileReader tags(held);
+  while (tags.Next(block, false))
+    batch.Write(WeatherSelector(block.table, kSetTable), block.length,
+                image.Bytes() + size_t(tags.Position() - block.length));
   return DataFileSet::kQueued;
 }
 

@@ -26,8 +26,8 @@ struct DataBlock {
 
 // Walks the blocks of a file in file order, reading one block at a time (at most 64 KiB) into
 // a buffer of its own, never the whole file. It stops for good at the first tag that is short,
-// names no table 1 to 5 or has differing digits, at a block cut short, and where the memory for
-// a block is not there.
+// names no table 1 to 5 or has differing digits, at a block cut short, where the memory for a
+// block is not there, and at a read error (Failed: the file cannot be used at all then).
 class DataFileReader {
  public:
   explicit DataFileReader(ByteSource& file) : file_(file) {}
@@ -35,11 +35,16 @@ class DataFileReader {
   bool Next(DataBlock& block, bool withBytes = true);
   // True when the walk stopped before the end of the file.
   bool Damaged() const { return damaged_; }
+  // True when it stopped at bytes the file holds but that could not be read.
+  bool Failed() const { return failed_; }
+  // Just past the last whole block.
+  uint64_t Position() const { return position_; }
 
  private:
   ByteSource& file_;
   uint64_t position_ = 0;
   bool damaged_ = false;
+  bool failed_ = false;
 };
 
 // A block the panes can walk: at least a record prefix, and exactly as long as its first
@@ -49,21 +54,25 @@ bool DataBlockMatchesDescriptor(const uint8_t* bytes, uint32_t length);
 struct DataFileShow {
   int tables = 0;        // blocks put into the snapshot
   bool complete = true;  // false when the load stopped early
+  bool failed = false;   // a read error: the snapshot was left as it was
 };
 
 // The show load: forgets tables 1 to 6, then puts each block into the snapshot with its
 // descriptor taken from its first word and its length recorded (so that it can be saved
 // again). Stops at a damaged tag or block and at a block that does not match its descriptor;
-// the blocks before it stay.
+// the blocks before it stay. A read error anywhere leaves the snapshot untouched: the file is
+// read whole before the snapshot changes.
 DataFileShow ShowDataFile(ByteSource& file, WeatherSnapshot& snapshot);
 DataFileShow ShowDataFile(const uint8_t* bytes, size_t size, WeatherSnapshot& snapshot);
 
-enum class DataFileSet { kQueued, kTooLarge };
+enum class DataFileSet { kQueued, kTooLarge, kUnreadable };
 
 // The set load: queues ClearTable for all tables, then SetTable for each block up to the first
-// damaged one. Blocks go on unchecked. When the clear and the blocks would not fit into one
-// batch (batch.Capacity(), end word included) nothing is queued and kTooLarge comes back. A
-// batch of capacity 0 (not connected) queues nothing anyway and is not refused.
+// damaged one. Blocks go on unchecked. Every block is read before anything is queued: when the
+// clear and the blocks would not fit into one batch (batch.Capacity(), end word included)
+// nothing is queued and kTooLarge comes back, and after a read error (or with no memory for
+// the blocks) nothing is queued and kUnreadable comes back. A batch of capacity 0 (not
+// connected) gets the clear alone, since nothing reaches the simulator anyway.
 DataFileSet QueueDataFileSet(ByteSource& file, IpcBatch& batch);
 DataFileSet QueueDataFileSet(const uint8_t* bytes, size_t size, IpcBatch& batch);
 

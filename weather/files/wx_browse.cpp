@@ -16,11 +16,12 @@ namespace {
 
 // Moves the cursor over whole entries, reading headers only, until n entries are passed and,
 // for a station search, a header with a key at or beyond the station is found (the cursor
-// then stays on that header). False when a header cannot be read whole.
-bool SkipEntries(ByteSource& file, WxCursor& cursor, int64_t n, int station) {
+// then stays on that header). kEnd when the file ends before, kFailed at a read error.
+ReadOutcome SkipEntries(ByteSource& file, WxCursor& cursor, int64_t n, int station) {
   while (n > 0 || (station != 0 && cursor.station < station)) {
     uint8_t bytes[kWxHeaderSize];
-    if (file.ReadAt(cursor.offset, bytes, sizeof bytes) != sizeof bytes) return false;
+    const ReadOutcome read = ReadExactly(file, cursor.offset, bytes, sizeof bytes);
+    if (read != ReadOutcome::kWhole) return read;
     WxEntryHeader header = DecodeWxHeader(bytes);
     cursor.station = WxStationKey(header.stationIndex);
     if (station != 0 && cursor.station >= station) break;
@@ -28,7 +29,7 @@ bool SkipEntries(ByteSource& file, WxCursor& cursor, int64_t n, int station) {
     ++cursor.passed;
     --n;
   }
-  return true;
+  return ReadOutcome::kWhole;
 }
 
 bool FitsOneBatch(const WxEntryTables& entry, size_t capacity) {
@@ -74,17 +75,17 @@ void ShowEntry(WeatherSnapshot& snapshot, WxEntryTables& entry) {
 
 bool LoadWxEntry(FileContext& context, WxBrowseState& state, const char* path, WxLoad mode,
                  int step, int station) {
-  const WxCursor kept = state.wxCursor;
   std::unique_ptr<ByteSource> file = context.files.OpenForReading(path);
   if (!file) {
     context.view.ShowError(0, kOpeningWxFileText);
     return false;
   }
   const uint64_t size = file->Size();
-  EndWxBrowsing(state);
-  context.view.GrayFindAirport();
 
-  WxCursor& cursor = state.wxCursor;
+  // The cursor moves on a copy: a read error leaves the browsing state as it was, like a file
+  // that cannot be opened.
+  const WxCursor kept = state.wxCursor;
+  WxCursor cursor = kept;
   int64_t n = step;
   if (mode == WxLoad::kBrowse) {
     n = int64_t(step) + cursor.passed - 1;  // 0-based number of the entry wanted
@@ -105,16 +106,32 @@ bool LoadWxEntry(FileContext& context, WxBrowseState& state, const char* path, W
   }
 
   bool ok = !(n > 0 && cursor.offset >= size);
-  if (ok) ok = SkipEntries(*file, cursor, n, station);
-  if (station != 0 && (!ok || cursor.station > station)) {
+  bool failed = false;
+  if (ok) {
+    const ReadOutcome skipped = SkipEntries(*file, cursor, n, station);
+    ok = skipped == ReadOutcome::kWhole;
+    failed = skipped == ReadOutcome::kFailed;
+  }
+  bool missing = false;
+  if (!failed && station != 0 && (!ok || cursor.station > station)) {
     cursor = kept;
     ok = false;
-    context.view.Beep();
+    missing = true;
+  }
+  WxEntryTables entry;
+  const bool read = ok && !failed && ReadWxEntry(*file, cursor.offset, entry);
+  file.reset();
+  if (failed || entry.failed) {
+    // Never half used: nothing is sent or shown of an entry that could not be read.
+    context.view.ShowError(0, kOpeningWxFileText);
+    return false;
   }
 
+  EndWxBrowsing(state);
+  context.view.GrayFindAirport();
+  if (missing) context.view.Beep();
   bool queued = false;
-  WxEntryTables entry;
-  if (ok && ReadWxEntry(*file, cursor.offset, entry)) {
+  if (read) {
     state.shownStation = entry.header.stationIndex;
     cursor.station = WxStationKey(entry.header.stationIndex);
     if (mode == WxLoad::kSet)
@@ -124,7 +141,7 @@ bool LoadWxEntry(FileContext& context, WxBrowseState& state, const char* path, W
     cursor.offset = entry.end;
     ++cursor.passed;
   }
-  file.reset();
+  state.wxCursor = cursor;
 
   if (mode == WxLoad::kSet) {
     if (queued) context.batch.Process();

@@ -35,7 +35,8 @@ void EndWxBrowsing(WxBrowseState& state);
 //   "L&oad and show"              kShow,   -1, 0   first entry into the snapshot
 //   PageDown / PageUp             kBrowse, +1 / -1, 0
 //   airport search for record k   kShow,    0, k   the entry of station k
-// False only when the file cannot be opened (after the error box). Stepping past the last
+// False only when the file cannot be opened or a read error stops it (after the error box;
+// nothing is sent, shown or moved then). Stepping past the last
 // entry changes nothing; a station without an entry beeps and leaves the entry on show. A
 // show load ends with the busy flag cleared and RefreshShown; a set load too large for one
 // batch sends nothing and shows an error.

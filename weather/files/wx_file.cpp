@@ -182,8 +182,10 @@ constexpr size_t kGroupPieceSize = 16384;
 
 // Reads one group into a whole-table block. False when the file cannot hold it whole (the
 // position then moves by what a plain read would have consumed), when the block would be
-// larger than any buffer a file may fill, or when the memory is not there (the position stays).
-bool ReadGroup(ByteSource& file, uint64_t& position, const Group& g, TableBlock& block) {
+// larger than any buffer a file may fill, when the memory is not there (the position stays),
+// and at a read error (failed set).
+bool ReadGroup(ByteSource& file, uint64_t& position, const Group& g, TableBlock& block,
+               bool& failed) {
   const uint64_t bytes = g.count * g.fileRecordSize;
   const uint64_t size = file.Size();
   const uint64_t left = position < size ? size - position : 0;
@@ -202,9 +204,12 @@ bool ReadGroup(ByteSource& file, uint64_t& position, const Group& g, TableBlock&
   for (uint64_t i = 0; i < g.count;) {
     const uint64_t records = g.count - i < perPiece ? g.count - i : perPiece;
     const size_t want = size_t(records * g.fileRecordSize);
-    const size_t came = file.ReadAt(position, piece, want);
-    position += came;
-    if (came != want) return false;
+    const ReadOutcome read = ReadExactly(file, position, piece, want);
+    if (read != ReadOutcome::kWhole) {
+      failed = read == ReadOutcome::kFailed;
+      return false;
+    }
+    position += want;
     for (uint64_t r = 0; r < records; ++r, ++i) {
       uint8_t* layer = made.Bytes() + size_t(i * g.layerSize);
       g.convert(piece + size_t(r * g.fileRecordSize), layer);
@@ -220,7 +225,11 @@ bool ReadGroup(ByteSource& file, uint64_t& position, const Group& g, TableBlock&
 bool ReadWxEntry(ByteSource& file, uint64_t offset, WxEntryTables& entry) {
   entry = WxEntryTables();
   uint8_t header[kWxHeaderSize];
-  if (file.ReadAt(offset, header, sizeof header) != sizeof header) return false;
+  const ReadOutcome read = ReadExactly(file, offset, header, sizeof header);
+  if (read != ReadOutcome::kWhole) {
+    entry.failed = read == ReadOutcome::kFailed;
+    return false;
+  }
   entry.header = DecodeWxHeader(header);
   uint64_t position = offset + kWxHeaderSize;
   const WxEntryHeader& h = entry.header;
@@ -234,7 +243,7 @@ bool ReadWxEntry(ByteSource& file, uint64_t offset, WxEntryTables& entry) {
       {kPressureTable, 1, kWxPressureSize, kPressureRecordSize, WxPressureToRecord},
   };
   for (const Group& g : groups) {
-    if (!ReadGroup(file, position, g, entry.blocks[g.table])) {
+    if (!ReadGroup(file, position, g, entry.blocks[g.table], entry.failed)) {
       entry.complete = false;
       break;
     }
@@ -323,7 +332,9 @@ std::vector<uint8_t> EncodeWxEntry(const WeatherSnapshot& snapshot) {
 bool WxStationEntries(ByteSource& existing, ByteBuffer& tail) {
   tail = ByteBuffer();
   uint8_t header[kWxHeaderSize];
-  if (existing.ReadAt(0, header, sizeof header) != sizeof header) return true;
+  const ReadOutcome read = ReadExactly(existing, 0, header, sizeof header);
+  if (read == ReadOutcome::kEnd) return true;  // shorter than a header: nothing to keep
+  if (read == ReadOutcome::kFailed) return false;
   const uint64_t first = WxEntryLength(DecodeWxHeader(header));
   const uint64_t size = existing.Size();
   if (size <= first) return true;
@@ -331,6 +342,8 @@ bool WxStationEntries(ByteSource& existing, ByteBuffer& tail) {
   if (size - first > kLargestFileBuffer) return false;
   tail = ByteBuffer::Allocate(size_t(size - first));
   if (tail.Empty()) return false;
-  tail.Keep(existing.ReadAt(first, tail.Bytes(), tail.Size()));
-  return true;
+  // Kept whole or not at all: station entries cut mid-record would damage the file.
+  if (ReadExactly(existing, first, tail.Bytes(), tail.Size()) == ReadOutcome::kWhole) return true;
+  tail = ByteBuffer();
+  return false;
 }

@@ -60,12 +60,14 @@ struct WxEntryTables {
   WxEntryHeader header;
   TableBlock blocks[kCloudTable + 1];  // by table number 1 to 5; empty for no records
   bool complete = true;                // false when a group was cut short (it and the rest dropped)
+  bool failed = false;                 // a read error: the entry must not be used at all
   uint64_t end = 0;                    // file position reached
 };
 
 // Reads the entry whose header starts at offset. False, with nothing read, when no whole
-// header is there. A group that the file cannot hold whole ends the entry: the groups before
-// it are kept. Nothing is allocated for records the file does not have.
+// header is there (failed tells a read error from the end of the file). A group that the file
+// cannot hold whole ends the entry: the groups before it are kept. Nothing is allocated for
+// records the file does not have.
 bool ReadWxEntry(ByteSource& file, uint64_t offset, WxEntryTables& entry);
 
 // The entry for the snapshot's tables 1 to 5 (counts from the descriptors, records bounded by
@@ -75,8 +77,8 @@ size_t WxEntrySize(const WeatherSnapshot& snapshot);
 void EncodeWxEntryInto(const WeatherSnapshot& snapshot, uint8_t* out);
 std::vector<uint8_t> EncodeWxEntry(const WeatherSnapshot& snapshot);
 
-// The bytes of an existing file that follow its first entry (the station entries), as far as
-// they can be read; empty when it has none or its first header is cut short. False when they
-// are too many to hold (or the memory is not there): the file cannot be saved over then
-// without losing them.
+// The bytes of an existing file that follow its first entry (the station entries); empty when
+// it has none or is shorter than a header. False when they are too many to hold, the memory
+// is not there, or the header or any of them cannot be read: the file cannot be saved over
+// then without losing them.
 bool WxStationEntries(ByteSource& existing, ByteBuffer& tail);

@@ -1,9 +1,10 @@
 // The simulator's installation folder from the registry, and its airport position file read
 // whole into memory.
 #include <cstring>
-#include <new>
 
+#include "weather/files/airports.h"
 #include "weather/win/ventrel.h"
+#include "weather/win/win_file_system.h"
 
 namespace {
 
@@ -16,21 +17,6 @@ const char* const kSimulatorKeys[] = {
 
 constexpr const char kAirportFile[] = "\\Weather\\ICAO POS.BIN";
 constexpr const char kPilotsFolder[] = "\\Pilots";
-
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  ~FileHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  HANDLE Get() const { return handle_; }
-  bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE handle_;
-};
 
 // The value as read may lack its terminator when it fills all 259 bytes. The simulator is a
 // 32-bit program: its keys live in the 32-bit view of the registry, which the 64-bit build
@@ -68,17 +54,8 @@ void LoadAirportTable() {
   // From here on the folder buffer names the Pilots folder, the file dialogs' fallback.
   std::memcpy(ventrel.simulatorFolder + folderLength, kPilotsFolder, sizeof kPilotsFolder);
 
-  FileHandle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.Valid()) return;
-  LARGE_INTEGER size;
-  if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0 || size.QuadPart > 0x7FFFFFFF)
-    return;
-  const DWORD length = DWORD(size.QuadPart);
-  std::unique_ptr<uint8_t[]> bytes(new (std::nothrow) uint8_t[length]);
-  if (!bytes) return;
-  DWORD read = 0;
-  if (!ReadFile(file.Get(), bytes.get(), length, &read, nullptr) || read != length) return;
-  ventrel.airportTable.bytes = std::move(bytes);
-  ventrel.airportTable.size = length;
+  Win32WeatherFileSystem files;
+  size_t length = 0;
+  ventrel.airportTable.bytes = ReadAirportFile(files, path, length);
+  ventrel.airportTable.size = ventrel.airportTable.bytes ? length : 0;
 }

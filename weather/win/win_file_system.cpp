@@ -40,6 +40,7 @@ class Win32FileSource : public ByteSource {
     while (done < n) {
       const size_t piece = n - done < kLargestPiece ? n - done : kLargestPiece;
       DWORD read = 0;
+      // A failed read brings what came before it; the caller tells it from the end by the size.
       if (!ReadFile(file_.Get(), out + done, DWORD(piece), &read, nullptr)) break;
       done += read;
       if (read < piece) break;  // end of file
@@ -71,6 +72,12 @@ std::unique_ptr<ByteSource> Win32WeatherFileSystem::OpenForReading(const char* p
     return nullptr;
   }
   return std::unique_ptr<ByteSource>(new Win32FileSource(handle, uint64_t(size.QuadPart)));
+}
+
+bool Win32WeatherFileSystem::Exists(const char* path) {
+  if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) return true;
+  const DWORD error = GetLastError();
+  return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
 }
 
 bool Win32WeatherFileSystem::CreateTemporary(const char* path, char* temporary, size_t size) {

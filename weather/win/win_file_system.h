@@ -6,6 +6,7 @@
 class Win32WeatherFileSystem : public WeatherFileSystem {
  public:
   std::unique_ptr<ByteSource> OpenForReading(const char* path) override;
+  bool Exists(const char* path) override;
   bool CreateTemporary(const char* path, char* temporary, size_t size) override;
   bool WriteTemporary(const char* temporary, const uint8_t* bytes, size_t size) override;
   bool ReplaceWith(const char* temporary, const char* path) override;
