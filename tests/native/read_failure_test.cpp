@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <ostream>
@@ -77,11 +78,11 @@ struct Bench : FileBench {
 };
 
 std::string Hex(const uint8_t* p, size_t n) {
-  std::string s;
-  char b[4];
+  static const char kDigits[] = "0123456789abcdef";
+  std::string s(n * 2, '0');
   for (size_t i = 0; i < n; ++i) {
-    snprintf(b, sizeof b, "%02x", p[i]);
-    s += b;
+    s[2 * i] = kDigits[p[i] >> 4];
+    s[2 * i + 1] = kDigits[p[i] & 15];
   }
   return s;
 }
@@ -337,24 +338,27 @@ struct ToolRun {
   std::string out, err;
 };
 
-std::string ReadBack(FILE* f) {
-  std::string s;
-  rewind(f);
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) s.append(buffer, n);
-  fclose(f);
-  return s;
-}
+// A stream into memory, for what a command prints.
+struct Printed {
+  char* text = nullptr;
+  size_t size = 0;
+  FILE* stream = open_memstream(&text, &size);
+  std::string Close() {
+    fclose(stream);
+    std::string s(text, size);
+    free(text);
+    return s;
+  }
+};
 
 ToolRun RunTool(MemoryFiles& files, std::vector<const char*> args) {
   args.insert(args.begin(), "wxtool");
-  FILE* out = tmpfile();
-  FILE* err = tmpfile();
+  Printed out, err;
   ToolRun run;
-  run.code = RunWxtool(int(args.size()), args.data(), files, out, err, MetarTime{8, 12, 50});
-  run.out = ReadBack(out);
-  run.err = ReadBack(err);
+  run.code =
+      RunWxtool(int(args.size()), args.data(), files, out.stream, err.stream, MetarTime{8, 12, 50});
+  run.out = out.Close();
+  run.err = err.Close();
   return run;
 }
 
