@@ -92,10 +92,9 @@ bool UndoHistory::Keep(const WeatherSnapshot& snapshot, unsigned tables, const c
     return false;
   }
   ForgetWithdrawn();
-  // Set aside rather than freed: a change that is not sent after all puts them back.
-  for (int i = 0; i < redoCount_; ++i) withdrawnRedo_[i] = std::move(redo_[i]);
-  withdrawnRedoCount_ = redoCount_;
-  while (redoCount_ > 0) redo_[--redoCount_] = UndoStep();
+  // Hidden rather than freed: a change that is not sent after all brings them back.
+  hiddenRedo_ = redoCount_;
+  redoCount_ = 0;
   if (undoCount_ == kUndoDepth) {
     withdrawnOldest_ = std::move(undo_[0]);
     oldestWithdrawn_ = true;
@@ -113,9 +112,8 @@ void UndoHistory::Withdraw() {
     undo_[0] = std::move(withdrawnOldest_);
     ++undoCount_;
   }
-  for (int i = 0; i < withdrawnRedoCount_; ++i) redo_[i] = std::move(withdrawnRedo_[i]);
-  redoCount_ = withdrawnRedoCount_;
-  withdrawnRedoCount_ = 0;
+  redoCount_ = hiddenRedo_;
+  hiddenRedo_ = 0;
   ForgetWithdrawn();
 }
 
@@ -123,7 +121,8 @@ void UndoHistory::Sent() { ForgetWithdrawn(); }
 
 void UndoHistory::ForgetWithdrawn() {
   withdrawable_ = false;
-  while (withdrawnRedoCount_ > 0) withdrawnRedo_[--withdrawnRedoCount_] = UndoStep();
+  while (hiddenRedo_ > redoCount_) redo_[--hiddenRedo_] = UndoStep();
+  hiddenRedo_ = 0;
   withdrawnOldest_ = UndoStep();
   oldestWithdrawn_ = false;
 }

@@ -78,9 +78,9 @@ class UndoHistory {
   int undoCount_ = 0;
   int redoCount_ = 0;
   bool withdrawable_ = false;
-  // What the last Keep let go, held until it is withdrawn or sent.
-  UndoStep withdrawnRedo_[kUndoDepth];
-  int withdrawnRedoCount_ = 0;
+  // What the last Keep let go, held until it is withdrawn or sent: the redo steps stay in
+  // redo_[0, hiddenRedo_) while redoCount_ is 0.
+  int hiddenRedo_ = 0;
   UndoStep withdrawnOldest_;
   bool oldestWithdrawn_ = false;
   uintptr_t owner_ = 0;
