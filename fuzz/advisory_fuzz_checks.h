@@ -176,7 +176,8 @@ inline void CheckAdvisories(const uint8_t* data, size_t size) {
 
     // The checks' own account of how many samples in a row each track can have.
     bool fresh = false;
-    if (!nanClock && (!started || now != last)) {
+    const bool judged = !nanClock && (!started || now != last);
+    if (judged) {
       fresh = !started || now < last || now - last > 20;
       if (fresh) {
         ownSeen = 0;
@@ -209,7 +210,7 @@ inline void CheckAdvisories(const uint8_t* data, size_t size) {
       FUZZ_REQUIRE(std::isfinite(a.closestRange) && a.closestRange >= 0);
       FUZZ_REQUIRE(a.closestTime == -1 || (std::isfinite(a.closestTime) && a.closestTime >= 0));
       FUZZ_REQUIRE(a.bearing >= 0 && a.bearing < 360);
-      if (a.began) FUZZ_REQUIRE(a.level >= kThreatTraffic);
+      if (a.began) FUZZ_REQUIRE(a.level >= kThreatTraffic && judged);
       if (a.level >= kThreatTraffic) {
         ++advisories;
         // Never from fewer than three samples of the target and of the own aircraft.

@@ -441,7 +441,8 @@ TEST(AdvisoryBadInput, AClockThatStandsStillOrIsNotANumberChangesNothing) {
     tracker.Update(s.Table(), s.Table().DecodeOwnPosition(), now);
   }
   EXPECT_EQ(tracker.AdvisoryCount(), 1);
-  EXPECT_TRUE(tracker.Target(0).began);  // still the last real update's
+  EXPECT_EQ(tracker.Target(0).level, kThreatTraffic);
+  EXPECT_FALSE(tracker.Target(0).began);  // one alert, not one per call
   tracker.Reset();
   EXPECT_EQ(tracker.AdvisoryCount(), 0);
   EXPECT_EQ(tracker.StrongestSlot(), -1);

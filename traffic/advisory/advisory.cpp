@@ -170,8 +170,9 @@ void AdvisoryTracker::EndAdvisory(int slot, double end) {
 
 void AdvisoryTracker::Update(const TrafficTable& table, const OwnPosition& own, double now) {
   if (!std::isfinite(now) || (started_ && now == last_)) {
-    // No time has passed to judge by; only what left its slot is taken out.
+    // No time has passed to judge by; only what left its slot is taken out, and nothing begins.
     for (int slot = 0; slot < kMaxSlots; ++slot) {
+      targets_[slot].began = false;
       TrafficRecordFields record;
       if (table.SlotRecord(slot, record) && record.id == targets_[slot].id) continue;
       EndAdvisory(slot, last_);
