@@ -49,11 +49,14 @@ int32_t StepsFor(transition::Move move, int32_t now, int32_t to, const Transitio
   using transition::Move;
   const transition::StepRates r = transition::RatesForStep(rates, 0);
   const int32_t d = std::abs(to - now);
+  if (d == 0) return 0;
+  if (!transition::MovesInSteps(move, now) || !transition::MovesInSteps(move, to)) return 1;
   auto up = [](int32_t a, int32_t b) { return (a + b - 1) / b; };
   switch (move) {
     case Move::LayerAltitude: return up(d, r.layerMetres);
     case Move::CloudAltitude: return up(d, r.cloudMetres);
-    case Move::Pressure:
+    case Move::Qnh:
+    case Move::Drift:
       return int32_t((int64_t(d) * 10 + rates.pressurePerTenSteps16 - 1) / (rates.pressurePerTenSteps16 < 1 ? 1 : rates.pressurePerTenSteps16));
     case Move::Temperature: return up(d, r.temperature) * (rates.temperatureEverySeconds < 1 ? 1 : rates.temperatureEverySeconds);
     case Move::Speed: return up(d, r.speed);

@@ -12,7 +12,7 @@ using M = Move;
 const TableShape kShapes[kCloudTable + 1] = {
     {0, 0, {}, {}},
     {kVisibilityLayerSize, 3, {M::LayerAltitude, M::LayerAltitude, M::Range}, {}},
-    {kPressureRecordSize, 2, {M::Pressure, M::Pressure}, {false, true}},
+    {kPressureRecordSize, 2, {M::Qnh, M::Drift}, {false, true}},
     {kTemperatureLayerSize, 4, {M::LayerAltitude, M::Temperature, M::Temperature, M::Temperature},
      {false, true, true, true}},
     {kWindLayerSize, 6, {M::LayerAltitude, M::Speed, M::Speed, M::Direction, M::Level, M::Level}, {}},
@@ -71,12 +71,26 @@ StepRates RatesForStep(const TransitionRates& rates, uint32_t clock) {
   return r;
 }
 
+bool MovesInSteps(Move move, int32_t v) {
+  switch (move) {
+    case M::Qnh: return v >= 13600 && v <= 17600;
+    case M::Drift: return v >= -1600 && v <= 1600;
+    case M::Temperature: return v >= -100 && v <= 100;
+    case M::Speed: return v >= 0 && v <= 400;
+    case M::Level: return v >= 0 && v <= 4;
+    case M::Cover: return v >= 0 && v <= 8;
+    default: return true;
+  }
+}
+
 int32_t MoveField(Move move, int32_t now, int32_t to, const StepRates& r) {
   if (now == to) return now;
+  if (!MovesInSteps(move, now) || !MovesInSteps(move, to)) return to;
   switch (move) {
     case M::LayerAltitude: return Toward(now, to, r.layerMetres);
     case M::CloudAltitude: return Toward(now, to, r.cloudMetres);
-    case M::Pressure: return Toward(now, to, r.pressure);
+    case M::Qnh:
+    case M::Drift: return Toward(now, to, r.pressure);
     case M::Temperature: return r.temperatureDue ? Toward(now, to, r.temperature) : now;
     case M::Speed: return Toward(now, to, r.speed);
     case M::Level: return Toward(now, to, r.level);

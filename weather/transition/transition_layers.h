@@ -16,7 +16,8 @@ enum class Move : uint8_t {
   LayerAltitude,  // metres, layerMetres a step
   CloudAltitude,  // metres, cloudMetres a step
   Range,          // hundredths of a mile, geometric
-  Pressure,       // 1/16 mb, the pressure allowance of the step
+  Qnh,            // 1/16 mb, the pressure allowance of the step
+  Drift,          // 1/16 mb, likewise
   Temperature,    // degrees, only on steps the temperature clock allows
   Speed,          // knots
   Direction,      // 65536ths of a circle, the short way round
@@ -68,6 +69,13 @@ struct Band {
   int32_t upper;
 };
 bool PairBands(const Band* a, int n, const Band* b, int m, int* pair);
+
+// The values a field moves through step by step. A field with an end outside them (a file's or
+// a module's nonsense: a cover of 200 eighths, a QNH of 0) takes its target at once, so that no
+// transition runs for hours: QNH 850 to 1100 mb, drift up to 100 mb either way, temperatures
+// -100 to +100 C, speeds to 400 kn, turbulence and shear 0 to 4, cover 0 to 8. Altitudes,
+// ranges and directions always move.
+bool MovesInSteps(Move move, int32_t value);
 
 // The next value of one field, toward its target, with the rates and the step's clock.
 struct StepRates {
