@@ -53,16 +53,17 @@ inline void ReadTables(ByteStream& in, TransitionTables& out, uint8_t damaged) {
 inline TransitionRates ReadRates(ByteStream& in) {
   TransitionRates r;
   if (in.Byte() % 4 == 0) return r;  // the defaults
-  r.pressurePerTenSteps16 = 1 + in.Byte() * 64;
+  // No slower than the defaults, so that a run stays within a few thousand steps.
+  r.pressurePerTenSteps16 = 16 + in.Byte() * 64;
   r.windDirectionDegrees = 1 + in.Byte() % 200;
   r.windSpeedKnots = 1 + in.Byte() * 64;
   r.windLevels = 1 + in.Byte() % 4;
   r.temperatureDegrees = 1 + in.Byte() * 32;
   r.temperatureEverySeconds = 1 + in.Byte() % 12;
   r.visibilityRatio = 1.0 + (1 + in.Byte()) / 64.0;
-  r.cloudMetres = 1 + in.Byte() * 64;
+  r.cloudMetres = 30 + in.Byte() * 64;
   r.cloudCoverEverySeconds = 1 + in.Byte() % 12;
-  r.layerMetres = 1 + in.Byte() * 64;
+  r.layerMetres = 30 + in.Byte() * 64;
   return r;
 }
 
@@ -77,7 +78,7 @@ inline uint32_t Ratio16(double ratio) {
 // The range may move by the ratio, and by one hundredth at least.
 inline bool RangeStepOk(int32_t was, int32_t now, uint32_t ratio16) {
   if (now >= was) return now <= was + 1 || uint64_t(now) <= (uint64_t(was) * ratio16 >> 16);
-  return now >= was - 1 || uint64_t(now) * ratio16 >= uint64_t(was) * 65536 - ratio16;
+  return now >= was - 1 || uint64_t(now) * ratio16 + ratio16 >= uint64_t(was) * 65536;  // rounded up
 }
 
 struct Clock {

@@ -83,8 +83,9 @@ bool MovesInSteps(Move move, int32_t v) {
   }
 }
 
-int32_t MoveField(Move move, int32_t now, int32_t to, const StepRates& r) {
-  if (now == to) return now;
+namespace {
+
+inline int32_t Step(Move move, int32_t now, int32_t to, const StepRates& r) {
   if (!MovesInSteps(move, now) || !MovesInSteps(move, to)) return to;
   switch (move) {
     case M::LayerAltitude: return Toward(now, to, r.layerMetres);
@@ -117,6 +118,42 @@ int32_t MoveField(Move move, int32_t now, int32_t to, const StepRates& r) {
     }
   }
   return to;
+}
+
+}  // namespace
+
+int32_t MoveField(Move move, int32_t now, int32_t to, const StepRates& r) {
+  return now == to ? now : Step(move, now, to, r);
+}
+
+bool StepLayer(int table, Layer& l, const StepRates& r) {
+  const TableShape& shape = kShapes[table];
+  bool changed = false, arrived = true;
+  const int moving = table == kCloudTable ? kCoverField + 1 : shape.fields;
+  for (int f = 0; f < moving; ++f) {
+    const int32_t was = l.now[f];
+    if (was == l.to[f]) continue;
+    const int32_t now = Step(shape.moves[f], was, l.to[f], r);
+    l.now[f] = now;
+    changed |= now != was;
+    arrived &= now == l.to[f];
+  }
+  if (table == kCloudTable) {
+    const int32_t c = l.now[kCoverField];
+    const int32_t done = c > l.fromCover ? c - l.fromCover : l.fromCover - c;
+    const int32_t way = l.to[kCoverField] > l.fromCover ? l.to[kCoverField] - l.fromCover : l.fromCover - l.to[kCoverField];
+    for (int f = kCoverField + 1; f < shape.fields; ++f) {
+      if (l.now[f] == l.to[f]) continue;
+      if (2 * done >= way) {
+        l.now[f] = l.to[f];
+        changed = true;
+      } else {
+        arrived = false;
+      }
+    }
+  }
+  l.arrived = arrived;
+  return changed;
 }
 
 }  // namespace transition

@@ -46,6 +46,8 @@ struct Layer {
   int32_t fromCover;  // clouds: the cover when the layer set out, for the half-way switch
   bool leaving;       // removed once it has reached `to`
   bool fresh;         // appears with this step as it is; moves from the next one
+  bool arrived;       // now equals to
+  bool dirty;         // changed in this step
 };
 
 // Reads record i of a block of the table's record size; writes one with its prefix.
@@ -85,6 +87,10 @@ struct StepRates {
 };
 StepRates RatesForStep(const TransitionRates& rates, uint32_t clock);
 int32_t MoveField(Move move, int32_t now, int32_t to, const StepRates& r);
+
+// Moves every field of a layer one step (a cloud's switching fields when its cover has passed
+// half its way) and sets `arrived`. True when a value changed.
+bool StepLayer(int table, Layer& layer, const StepRates& r);
 
 // The QNH and drift allowance of the step at this clock: the rate per ten steps spread so that
 // any ten steps running add up to it exactly.
