@@ -171,25 +171,11 @@ bool WeatherTransition::NextStep(TransitionTables& out, unsigned& changedTables)
     State::Moving& m = state_->tables[t];
     if (!m.active) continue;
     const TableShape& shape = ShapeOf(t);
-    bool allThere = true, reshaped = !m.encoded, moved = false;
-    int live = 0;
-    for (int k = 0; k < m.count; ++k) {
-      Layer& l = m.layers[k];
-      l.dirty = false;
-      if (l.fresh) {
-        l.fresh = false;
-        reshaped = true;
-      } else if (l.leaving && l.arrived) {
-        reshaped = true;  // gone with this step
-        continue;
-      } else if (!l.arrived && transition::StepLayer(t, l, r)) {
-        l.dirty = moved = true;
-      }
-      if (l.leaving || !l.arrived) allThere = false;
-      if (live != k) m.layers[live] = l;
-      ++live;
-    }
-    m.count = live;
+    const transition::TableStep step =
+        transition::StepTable(t, m.layers.get(), m.count, r, current_.table[t].Bytes(), !m.encoded);
+    const int live = m.count = step.count;
+    const bool allThere = step.allThere, moved = step.moved;
+    bool reshaped = step.reshaped;
     // Layers on their way never pass one another, but one may pass a layer that appears or
     // goes away where it stands: keep the records in altitude order.
     for (int k = 1; moved && k < live; ++k) {
@@ -209,6 +195,8 @@ bool WeatherTransition::NextStep(TransitionTables& out, unsigned& changedTables)
       if (!SameBlock(current, target_.table[t])) {
         ok = Assign(current, target_.table[t].Bytes(), target_.table[t].Size());
         changedTables |= TransitionTableBit(t);
+      } else if (moved) {
+        changedTables |= TransitionTableBit(t);  // the last moves, written in place
       }
     } else if (reshaped) {
       any = true;
@@ -220,16 +208,14 @@ bool WeatherTransition::NextStep(TransitionTables& out, unsigned& changedTables)
       ok = scratch.Size() == size;
       for (int k = 0; ok && k < live; ++k)
         transition::EncodeLayerFields(shape, m.layers[k].now, live - 1 - k, scratch.Bytes() + size_t(k) * shape.recordSize);
-      if (ok && !SameBlock(scratch, current)) {
+      // A value that moved has changed the table already (and may have been written in place).
+      if (ok && (moved || !SameBlock(scratch, current))) {
         std::swap(scratch, current);
         changedTables |= TransitionTableBit(t);
       }
       m.encoded = ok;
     } else if (moved) {
       any = true;
-      for (int k = 0; k < live; ++k)
-        if (m.layers[k].dirty)
-          transition::EncodeLayerFields(shape, m.layers[k].now, live - 1 - k, current.Bytes() + size_t(k) * shape.recordSize);
       changedTables |= TransitionTableBit(t);
     } else {
       any = true;

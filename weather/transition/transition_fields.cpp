@@ -9,7 +9,7 @@ namespace {
 
 using M = Move;
 
-const TableShape kShapes[kCloudTable + 1] = {
+constexpr TableShape kShapes[kCloudTable + 1] = {
     {0, 0, {}, {}},
     {kVisibilityLayerSize, 3, {M::LayerAltitude, M::LayerAltitude, M::Range}, {}},
     {kPressureRecordSize, 2, {M::Qnh, M::Drift}, {false, true}},
@@ -126,19 +126,29 @@ int32_t MoveField(Move move, int32_t now, int32_t to, const StepRates& r) {
   return now == to ? now : Step(move, now, to, r);
 }
 
-bool StepLayer(int table, Layer& l, const StepRates& r) {
-  const TableShape& shape = kShapes[table];
+namespace {
+
+// One table's shape known when compiled, so that each field's move is inlined.
+template <int T>
+bool StepLayerOf(Layer& l, const StepRates& r, uint8_t* record) {
+  constexpr const TableShape& shape = kShapes[T];
+  constexpr int moving = T == kCloudTable ? kCoverField + 1 : shape.fields;
   bool changed = false, arrived = true;
-  const int moving = table == kCloudTable ? kCoverField + 1 : shape.fields;
+#pragma GCC unroll 10
   for (int f = 0; f < moving; ++f) {
     const int32_t was = l.now[f];
     if (was == l.to[f]) continue;
     const int32_t now = Step(shape.moves[f], was, l.to[f], r);
+    if (now == was) {
+      arrived = false;
+      continue;
+    }
     l.now[f] = now;
-    changed |= now != was;
+    changed = true;
     arrived &= now == l.to[f];
+    if (record) PutU16(record + 4 + 2 * f, uint16_t(now));
   }
-  if (table == kCloudTable) {
+  if (T == kCloudTable) {
     const int32_t c = l.now[kCoverField];
     const int32_t done = c > l.fromCover ? c - l.fromCover : l.fromCover - c;
     const int32_t way = l.to[kCoverField] > l.fromCover ? l.to[kCoverField] - l.fromCover : l.fromCover - l.to[kCoverField];
@@ -147,6 +157,7 @@ bool StepLayer(int table, Layer& l, const StepRates& r) {
       if (2 * done >= way) {
         l.now[f] = l.to[f];
         changed = true;
+        if (record) PutU16(record + 4 + 2 * f, uint16_t(l.now[f]));
       } else {
         arrived = false;
       }
@@ -154,6 +165,59 @@ bool StepLayer(int table, Layer& l, const StepRates& r) {
   }
   l.arrived = arrived;
   return changed;
+}
+
+}  // namespace
+
+bool StepLayer(int table, Layer& l, const StepRates& r, uint8_t* record) {
+  switch (table) {
+    case kVisibilityTable: return StepLayerOf<kVisibilityTable>(l, r, record);
+    case kPressureTable: return StepLayerOf<kPressureTable>(l, r, record);
+    case kTemperatureTable: return StepLayerOf<kTemperatureTable>(l, r, record);
+    case kWindTable: return StepLayerOf<kWindTable>(l, r, record);
+    default: return StepLayerOf<kCloudTable>(l, r, record);
+  }
+}
+
+namespace {
+
+template <int T>
+TableStep StepTableOf(Layer* layers, int count, const StepRates& r, uint8_t* records, bool reshaped) {
+  constexpr size_t size = kShapes[T].recordSize;
+  TableStep s;
+  s.reshaped = reshaped;
+  int live = 0;
+  for (int k = 0; k < count; ++k) {
+    Layer& l = layers[k];
+    if (l.fresh) {
+      l.fresh = false;
+      s.reshaped = true;
+    } else if (l.leaving && l.arrived) {
+      s.reshaped = true;  // gone with this step
+      continue;
+    } else if (!l.arrived) {
+      // While the table keeps its records in place, what changed is written straight into it.
+      uint8_t* record = !s.reshaped && live == k ? records + size_t(k) * size : nullptr;
+      if (StepLayerOf<T>(l, r, record)) s.moved = true;
+    }
+    if (l.leaving || !l.arrived) s.allThere = false;
+    if (live != k) layers[live] = l;
+    ++live;
+  }
+  s.count = live;
+  return s;
+}
+
+}  // namespace
+
+TableStep StepTable(int table, Layer* layers, int count, const StepRates& r, uint8_t* records, bool reshaped) {
+  switch (table) {
+    case kVisibilityTable: return StepTableOf<kVisibilityTable>(layers, count, r, records, reshaped);
+    case kPressureTable: return StepTableOf<kPressureTable>(layers, count, r, records, reshaped);
+    case kTemperatureTable: return StepTableOf<kTemperatureTable>(layers, count, r, records, reshaped);
+    case kWindTable: return StepTableOf<kWindTable>(layers, count, r, records, reshaped);
+    default: return StepTableOf<kCloudTable>(layers, count, r, records, reshaped);
+  }
 }
 
 }  // namespace transition

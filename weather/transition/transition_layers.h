@@ -47,7 +47,6 @@ struct Layer {
   bool leaving;       // removed once it has reached `to`
   bool fresh;         // appears with this step as it is; moves from the next one
   bool arrived;       // now equals to
-  bool dirty;         // changed in this step
 };
 
 // Reads record i of a block of the table's record size; writes one with its prefix.
@@ -89,8 +88,21 @@ StepRates RatesForStep(const TransitionRates& rates, uint32_t clock);
 int32_t MoveField(Move move, int32_t now, int32_t to, const StepRates& r);
 
 // Moves every field of a layer one step (a cloud's switching fields when its cover has passed
-// half its way) and sets `arrived`. True when a value changed.
-bool StepLayer(int table, Layer& layer, const StepRates& r);
+// half its way) and sets `arrived`. True when a value changed. With a record, the values that
+// changed are written to it as well.
+bool StepLayer(int table, Layer& layer, const StepRates& r, uint8_t* record = nullptr);
+
+// One step of a table's layers: each moved (a layer that appears shows first as it is, one that
+// has gone its way is dropped), compacted in place. With records (the table in force, the
+// layers in its order, reshaped false), the values that change are written into it until the
+// first layer appears or goes.
+struct TableStep {
+  int count = 0;          // layers left
+  bool moved = false;     // a value changed
+  bool reshaped = false;  // a layer appeared or went: the table must be written whole
+  bool allThere = true;   // every layer has reached its target and none is still to go
+};
+TableStep StepTable(int table, Layer* layers, int count, const StepRates& r, uint8_t* records, bool reshaped);
 
 // The QNH and drift allowance of the step at this clock: the rate per ten steps spread so that
 // any ten steps running add up to it exactly.
