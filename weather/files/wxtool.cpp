@@ -273,7 +273,7 @@ void PrintTableChanges(int table, const TableBlock& before, const TableBlock& af
   bool shown = false;
   for (size_t i = 0; i < had || i < has; ++i) {
     if (i >= has) {
-      printf(" -%zu", i);
+      printf(" -%u", unsigned(i));
       shown = true;
       continue;
     }
@@ -285,7 +285,7 @@ void PrintTableChanges(int table, const TableBlock& before, const TableBlock& af
       for (int c = 0; c < PaneColumnCount(pane); ++c) same = same && strcmp(now[c], was[c]) == 0;
     }
     if (same) continue;
-    printf(i < had ? " %zu:" : " +%zu:", i);
+    printf(i < had ? " %u:" : " +%u:", unsigned(i));
     for (int c = 0; c < PaneColumnCount(pane); ++c)
       if (i >= had || strcmp(now[c], was[c]) != 0) printf(" %s=%s", columns[c].header, now[c]);
     shown = true;
