@@ -13,6 +13,7 @@
 #include "weather/metar/metar_report.h"
 #include "weather/metar/metar_tables.h"
 #include "weather/pane_format.h"
+#include "weather/transition/transition.h"
 
 namespace {
 
@@ -211,6 +212,74 @@ int FromMetar(Tool& tool, const char* text, const char* out) {
   return 0;
 }
 
+// The records of a table that differ from the step before, by index, in the pane's texts:
+// " 2: Cover=3/8" for a changed record, " +3: ..." for a new one, " -4" for one gone, and
+// " (below the pane's precision)" when no text shows the change (QNH moves by 1/16 mb).
+void PrintTableChanges(FILE* out, int table, const TableBlock& before, const TableBlock& after) {
+  const int pane = table - 1;
+  const size_t size = TableRecordSize(table);
+  const size_t had = before.Size() / size, has = after.Size() / size;
+  const PaneColumn* columns = PaneColumns(pane);
+  fprintf(out, " | %s", PaneTitle(pane));
+  bool shown = false;
+  for (size_t i = 0; i < had || i < has; ++i) {
+    if (i >= has) {
+      fprintf(out, " -%u", unsigned(i));
+      shown = true;
+      continue;
+    }
+    CellText now[kMaxPaneColumns], was[kMaxPaneColumns];
+    FormatPaneRow(pane, after.Bytes() + i * size, now);
+    bool same = i < had;
+    if (same) {
+      FormatPaneRow(pane, before.Bytes() + i * size, was);
+      for (int c = 0; c < PaneColumnCount(pane); ++c) same = same && strcmp(now[c], was[c]) == 0;
+    }
+    if (same) continue;
+    fprintf(out, i < had ? " %u:" : " +%u:", unsigned(i));
+    for (int c = 0; c < PaneColumnCount(pane); ++c)
+      if (i >= had || strcmp(now[c], was[c]) != 0)
+        fprintf(out, " %s=%s", columns[c].header, now[c]);
+    shown = true;
+  }
+  if (!shown) fprintf(out, " (below the pane's precision)");
+}
+
+int Transition(Tool& tool, const char* fromPath, const char* toPath) {
+  WeatherSnapshot from, to;
+  if (!LoadSnapshot(tool, fromPath, from) || !LoadSnapshot(tool, toPath, to)) return 2;
+  TransitionTables start, target;
+  if (!TransitionTablesFromSnapshot(from, start) || !TransitionTablesFromSnapshot(to, target)) {
+    fprintf(tool.err, "wxtool: out of memory\n");
+    return 3;
+  }
+  if (!TransitionTablesUsable(target)) {
+    fprintf(tool.err, "wxtool: %s holds a table that is not whole records\n", toPath);
+    return 2;
+  }
+  WeatherTransition transition;
+  TransitionRates rates;
+  if (!transition.Start(start, target, rates)) {
+    fprintf(tool.err, "wxtool: nothing to change\n");
+    return 0;
+  }
+  TransitionTables sent, before;
+  unsigned changed = 0;
+  while (true) {
+    if (!CopyTransitionTables(transition.Current(), before)) return 3;
+    if (!transition.NextStep(sent, changed)) break;
+    fprintf(tool.out, "%d", transition.StepsDone());
+    for (int t = kVisibilityTable; t <= kCloudTable; ++t)
+      if (changed & TransitionTableBit(t))
+        PrintTableChanges(tool.out, t, before.table[t], sent.table[t]);
+    fprintf(tool.out, "\n");
+  }
+  const bool reached = TransitionTablesDiffer(transition.Current(), target) == 0;
+  fprintf(tool.err, "wxtool: %d steps%s\n", transition.StepsDone(),
+          reached ? "" : ", target NOT reached");
+  return reached ? 0 : 3;
+}
+
 }  // namespace
 
 int RunWxtool(int argc, const char* const* argv, WeatherFileSystem& files, FILE* out, FILE* err,
@@ -222,8 +291,10 @@ int RunWxtool(int argc, const char* const* argv, WeatherFileSystem& files, FILE*
     return Metar(tool, argv[2], argc == 4 ? argv[3] : nullptr, now);
   if (argc == 4 && std::strcmp(argv[1], "from-metar") == 0)
     return FromMetar(tool, argv[2], argv[3]);
+  if (argc == 4 && std::strcmp(argv[1], "transition") == 0)
+    return Transition(tool, argv[2], argv[3]);
   fprintf(err,
           "usage: wxtool show FILE\n       wxtool convert IN OUT\n       wxtool metar FILE [INDEX]\n"
-          "       wxtool from-metar \"REPORT\" OUT.VTD\n");
+          "       wxtool from-metar \"REPORT\" OUT.VTD\n       wxtool transition FROM TO\n");
   return 1;
 }

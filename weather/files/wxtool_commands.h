@@ -3,6 +3,7 @@
 //   convert IN OUT           between the two kinds (into a .WX file: one entry)
 //   metar FILE [INDEX]       the tables as one METAR-style line (.WX: entry INDEX)
 //   from-metar "REPORT" OUT  a data file from a report
+//   transition FROM TO       the steps of a smooth change between two files, one line each
 // Exit codes: 0 done, 1 wrong arguments or an unreadable report, 2 the input cannot be read
 // (a read error anywhere in what a command uses counts), 3 the output cannot be written.
 #pragma once
