@@ -1,5 +1,7 @@
 #include "weather/transition_control/capture.h"
 
+#include <cstring>
+
 #include "weather/records.h"
 
 namespace {
@@ -16,25 +18,39 @@ TableBlock StandardPressureBlock() {
   return block;
 }
 
-TransitionCapture::TransitionCapture(const KeptTables& base, size_t capacity)
+TransitionCapture::TransitionCapture(const TransitionTables& base, size_t capacity)
     : capacity_(capacity) {
-  target_.tables = kAllSetTables;
   for (int t = kVisibilityTable; t <= kCloudTable; ++t) {
-    const TableBlock& b = base.blocks[t];
+    const TableBlock& b = base.table[t];
     if (b.Empty()) continue;
-    target_.blocks[t] = TableBlock::Copy(b.Bytes(), b.Size());
-    if (target_.blocks[t].Empty()) failed_ = true;
+    target_.table[t] = TableBlock::Copy(b.Bytes(), b.Size());
+    if (target_.table[t].Empty()) failed_ = true;
   }
 }
 
+bool TransitionCapture::Replay(IpcBatch& batch) const {
+  for (size_t at = 0; at + 8 <= raw_.size();) {
+    const uint32_t offset = GetU32(&raw_[at]);
+    const uint32_t size = GetU32(&raw_[at + 4]);
+    batch.Write(offset, size, size ? &raw_[at + 8] : nullptr);
+    at += 8 + size;
+  }
+  return batch.Process();
+}
+
 void TransitionCapture::Clear(int table) {
-  touched_ |= TableBit(table);
-  target_.blocks[table] = table == kPressureTable ? StandardPressureBlock() : TableBlock();
-  if (table == kPressureTable && target_.blocks[table].Empty()) failed_ = true;
+  touched_ |= TransitionTableBit(table);
+  target_.table[table] = table == kPressureTable ? StandardPressureBlock() : TableBlock();
+  if (table == kPressureTable && target_.table[table].Empty()) failed_ = true;
 }
 
 void TransitionCapture::Write(uint32_t offset, uint32_t size, const void* source) {
   ++writes_;
+  const size_t at = raw_.size();
+  raw_.resize(at + 8 + (source ? size : 0));
+  PutU32(&raw_[at], offset);
+  PutU32(&raw_[at + 4], source ? size : 0);
+  if (source && size) std::memcpy(&raw_[at + 8], source, size);
   const int table = SelectorTable(offset);
   const uint32_t operation = SelectorOperation(offset);
   if ((offset >> 24) != 0 || table > kCloudTable ||
@@ -53,21 +69,26 @@ void TransitionCapture::Write(uint32_t offset, uint32_t size, const void* source
     Clear(table);
     return;
   }
-  touched_ |= TableBit(table);
-  target_.blocks[table] = TableBlock::Copy(bytes, size);
-  if (target_.blocks[table].Empty()) failed_ = true;
+  touched_ |= TransitionTableBit(table);
+  target_.table[table] = TableBlock::Copy(bytes, size);
+  if (target_.table[table].Empty()) failed_ = true;
 }
 
-bool QueueTableSets(const KeptTables& step, unsigned tables, IpcBatch& batch) {
+bool QueueTransitionStep(const TransitionTables& step, unsigned tables, IpcBatch& batch) {
   const size_t capacity = batch.Capacity();
   if (capacity == 0 || tables == 0) return false;
   uint64_t total = kEndWordSize;
   for (int t = kVisibilityTable; t <= kCloudTable; ++t)
-    if (tables & TableBit(t)) total += kWriteHeaderSize + step.blocks[t].Size();
+    if (tables & TransitionTableBit(t)) total += kWriteHeaderSize + step.table[t].Size();
   if (total > capacity) return false;
-  for (int t = kVisibilityTable; t <= kCloudTable; ++t)
-    if (tables & TableBit(t))
-      batch.Write(WeatherSelector(t, kSetTable), uint32_t(step.blocks[t].Size()),
-                  step.blocks[t].Bytes());
+  for (int t = kVisibilityTable; t <= kCloudTable; ++t) {
+    if (!(tables & TransitionTableBit(t))) continue;
+    const TableBlock& block = step.table[t];
+    // An empty block is an empty table; only a table already thinned to nothing gets here.
+    if (block.Empty())
+      batch.Write(WeatherSelector(t, kClearTable), 0, nullptr);
+    else
+      batch.Write(WeatherSelector(t, kSetTable), uint32_t(block.Size()), block.Bytes());
+  }
   return true;
 }

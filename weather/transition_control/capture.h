@@ -5,9 +5,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "link/request_block.h"
-#include "weather/undo_history.h"
+#include "weather/transition/transition.h"
 
 // Tables 1 to 5 after the captured writes, starting from `base` (the tables in force). A clear
 // empties a table and sets the pressure back to standard, as the module does; a SetTable
@@ -16,7 +17,7 @@
 class TransitionCapture : public IpcBatch {
  public:
   // `capacity` is the real batch's, so a command refuses what would not fit one exchange.
-  TransitionCapture(const KeptTables& base, size_t capacity);
+  TransitionCapture(const TransitionTables& base, size_t capacity);
 
   void Read(uint32_t, uint32_t, void*) override { refused_ = true; }
   void Write(uint32_t offset, uint32_t size, const void* source) override;
@@ -27,14 +28,17 @@ class TransitionCapture : public IpcBatch {
   bool Refused() const { return refused_; }
   // False when a copy could not be made.
   bool Failed() const { return failed_; }
-  // Tables the writes touched; the target holds every table of the base.
+  // Tables the writes touched (TransitionTableBit); the target holds every table of the base.
   unsigned Touched() const { return touched_; }
-  const KeptTables& Target() const { return target_; }
+  const TransitionTables& Target() const { return target_; }
+  // The captured writes back to back (offset, size, bytes), to send as they are when refused.
+  bool Replay(IpcBatch& batch) const;
 
  private:
   void Clear(int table);
 
-  KeptTables target_;
+  TransitionTables target_;
+  std::vector<uint8_t> raw_;
   size_t capacity_;
   unsigned touched_ = 0;
   int writes_ = 0;
@@ -45,6 +49,6 @@ class TransitionCapture : public IpcBatch {
 // The pressure table as a clear leaves it: one record of 1013.2 mb, drift 0.
 TableBlock StandardPressureBlock();
 
-// Writes the SetTable of each table in `tables` to the batch, an empty table as a block of
-// size 0; false when they would not fit one batch (nothing is queued then).
-bool QueueTableSets(const KeptTables& step, unsigned tables, IpcBatch& batch);
+// Queues one step: SetTable of each table in `tables`, and ClearTable for a table whose block
+// is empty. False when they would not fit one batch (nothing is queued then).
+bool QueueTransitionStep(const TransitionTables& step, unsigned tables, IpcBatch& batch);
