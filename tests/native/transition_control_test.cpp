@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <string>
@@ -151,9 +152,9 @@ namespace {
 
 class MapStore : public SettingsStore {
  public:
-  std::string Get(const char* key) override {
+  void Get(const char* key, char (&value)[kSettingValueSize]) override {
     auto it = values.find(key);
-    return it == values.end() ? "" : it->second;
+    std::snprintf(value, sizeof value, "%s", it == values.end() ? "" : it->second.c_str());
   }
   void Set(const char* key, const char* value) override { values[key] = value; }
   std::map<std::string, std::string> values;

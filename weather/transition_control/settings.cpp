@@ -44,17 +44,17 @@ const TransitionRateItem kTransitionRateItems[kTransitionRateCount] = {
      [](TransitionRates& r, int v) { r.layerMetres = v; }},
 };
 
-bool ParseSettingNumber(const std::string& text, int least, int most, int& out) {
-  size_t at = 0;
-  while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
-  const bool negative = at < text.size() && text[at] == '-';
-  if (negative || (at < text.size() && text[at] == '+')) ++at;
+bool ParseSettingNumber(const char* text, int least, int most, int& out) {
+  if (!text) return false;
+  const char* p = text;
+  while (*p == ' ' || *p == '\t') ++p;
+  const bool negative = *p == '-';
+  if (negative || *p == '+') ++p;
   long long value = 0;
-  size_t digits = 0;
-  for (; at < text.size() && text[at] >= '0' && text[at] <= '9' && digits < 10; ++at, ++digits)
-    value = value * 10 + (text[at] - '0');
-  while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
-  if (digits == 0 || at != text.size()) return false;
+  int digits = 0;
+  for (; *p >= '0' && *p <= '9' && digits < 10; ++p, ++digits) value = value * 10 + (*p - '0');
+  while (*p == ' ' || *p == '\t') ++p;
+  if (digits == 0 || *p != 0) return false;
   if (negative) value = -value;
   if (value < least || value > most) return false;
   out = int(value);
@@ -63,13 +63,16 @@ bool ParseSettingNumber(const std::string& text, int least, int most, int& out) 
 
 TransitionSettings ReadTransitionSettings(SettingsStore& store) {
   TransitionSettings s;
+  char text[kSettingValueSize];
   int value = 0;
-  if (ParseSettingNumber(store.Get(kTransitionsKey), 0, 1, value)) s.on = value == 1;
-  if (ParseSettingNumber(store.Get(kTransitionCommandsKey), 0, int(kSmoothAll), value))
-    s.commands = unsigned(value);
-  for (const TransitionRateItem& item : kTransitionRateItems)
-    if (ParseSettingNumber(store.Get(item.key), item.least, item.most, value))
-      item.set(s.rates, value);
+  store.Get(kTransitionsKey, text);
+  if (ParseSettingNumber(text, 0, 1, value)) s.on = value == 1;
+  store.Get(kTransitionCommandsKey, text);
+  if (ParseSettingNumber(text, 0, int(kSmoothAll), value)) s.commands = unsigned(value);
+  for (const TransitionRateItem& item : kTransitionRateItems) {
+    store.Get(item.key, text);
+    if (ParseSettingNumber(text, item.least, item.most, value)) item.set(s.rates, value);
+  }
   return s;
 }
 

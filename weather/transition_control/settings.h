@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
 
 #include "weather/transition/transition.h"
 
@@ -38,17 +37,20 @@ extern const TransitionRateItem kTransitionRateItems[kTransitionRateCount];
 constexpr const char kTransitionsKey[] = "Transitions";
 constexpr const char kTransitionCommandsKey[] = "TransitionCommands";
 
-// The file's side: a value by key ("" when missing), and writing one.
+constexpr size_t kSettingValueSize = 32;
+
+// The file's side: a value by key ("" when missing, at most kSettingValueSize - 1 characters),
+// and writing one.
 class SettingsStore {
  public:
   virtual ~SettingsStore() = default;
-  virtual std::string Get(const char* key) = 0;
+  virtual void Get(const char* key, char (&value)[kSettingValueSize]) = 0;
   virtual void Set(const char* key, const char* value) = 0;
 };
 
 // A whole decimal number (leading and trailing blanks allowed) within [least, most]; false for
 // anything else, which then keeps its default.
-bool ParseSettingNumber(const std::string& text, int least, int most, int& out);
+bool ParseSettingNumber(const char* text, int least, int most, int& out);
 
 TransitionSettings ReadTransitionSettings(SettingsStore& store);
 void WriteTransitionSettings(SettingsStore& store, const TransitionSettings& settings);
