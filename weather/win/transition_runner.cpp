@@ -6,6 +6,7 @@
 #include "resources/ventrel_resource.h"
 #include "weather/transition_control/capture.h"
 #include "weather/win/frame.h"
+#include "weather/win/profile_window.h"
 #include "weather/win/settings.h"
 #include "weather/win/supervisor.h"
 #include "weather/win/transitions_dialog.h"
@@ -38,6 +39,7 @@ void UpdateMenu() {
 void ShowProgress() {
   UpdateMenu();
   ShowTransitionCaption();
+  ProfileTablesChanged();
 }
 
 // While AutoRefresh is off the one-second timer runs only for a transition.
