@@ -3,6 +3,7 @@
 //   wxtool convert IN OUT    between the two kinds (into a .WX file: one entry)
 //   wxtool metar FILE [INDEX]           the tables as one METAR-style line (.WX: entry INDEX)
 //   wxtool from-metar "REPORT" OUT.VTD  a data file from a report
+//   wxtool transition FROM TO   the steps of a smooth change between two files, one line each
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +18,7 @@
 #include "weather/metar/metar_report.h"
 #include "weather/metar/metar_tables.h"
 #include "weather/pane_format.h"
+#include "weather/transition/transition.h"
 
 namespace {
 
@@ -259,6 +261,71 @@ int FromMetar(const char* text, const char* out) {
   return 0;
 }
 
+// The records of a table that differ from the step before, by index, in the pane's texts:
+// " 2: Cover=3/8" for a changed record, " +3: ..." for a new one, " -4" for one gone, and
+// " (below the pane's precision)" when no text shows the change (QNH moves by 1/16 mb).
+void PrintTableChanges(int table, const TableBlock& before, const TableBlock& after) {
+  const int pane = table - 1;
+  const size_t size = TableRecordSize(table);
+  const size_t had = before.Size() / size, has = after.Size() / size;
+  const PaneColumn* columns = PaneColumns(pane);
+  printf(" | %s", PaneTitle(pane));
+  bool shown = false;
+  for (size_t i = 0; i < had || i < has; ++i) {
+    if (i >= has) {
+      printf(" -%zu", i);
+      shown = true;
+      continue;
+    }
+    CellText now[kMaxPaneColumns], was[kMaxPaneColumns];
+    FormatPaneRow(pane, after.Bytes() + i * size, now);
+    bool same = i < had;
+    if (same) {
+      FormatPaneRow(pane, before.Bytes() + i * size, was);
+      for (int c = 0; c < PaneColumnCount(pane); ++c) same = same && strcmp(now[c], was[c]) == 0;
+    }
+    if (same) continue;
+    printf(i < had ? " %zu:" : " +%zu:", i);
+    for (int c = 0; c < PaneColumnCount(pane); ++c)
+      if (i >= had || strcmp(now[c], was[c]) != 0) printf(" %s=%s", columns[c].header, now[c]);
+    shown = true;
+  }
+  if (!shown) printf(" (below the pane's precision)");
+}
+
+int Transition(const char* fromPath, const char* toPath) {
+  WeatherSnapshot from, to;
+  if (!LoadSnapshot(fromPath, from) || !LoadSnapshot(toPath, to)) return 2;
+  TransitionTables start, target;
+  if (!TransitionTablesFromSnapshot(from, start) || !TransitionTablesFromSnapshot(to, target)) {
+    fprintf(stderr, "wxtool: out of memory\n");
+    return 3;
+  }
+  if (!TransitionTablesUsable(target)) {
+    fprintf(stderr, "wxtool: %s holds a table that is not whole records\n", toPath);
+    return 2;
+  }
+  WeatherTransition transition;
+  TransitionRates rates;
+  if (!transition.Start(start, target, rates)) {
+    fprintf(stderr, "wxtool: nothing to change\n");
+    return 0;
+  }
+  TransitionTables sent, before;
+  unsigned changed = 0;
+  while (true) {
+    if (!CopyTransitionTables(transition.Current(), before)) return 3;
+    if (!transition.NextStep(sent, changed)) break;
+    printf("%d", transition.StepsDone());
+    for (int t = kVisibilityTable; t <= kCloudTable; ++t)
+      if (changed & TransitionTableBit(t)) PrintTableChanges(t, before.table[t], sent.table[t]);
+    printf("\n");
+  }
+  const bool reached = TransitionTablesDiffer(transition.Current(), target) == 0;
+  fprintf(stderr, "wxtool: %d steps%s\n", transition.StepsDone(), reached ? "" : ", target NOT reached");
+  return reached ? 0 : 3;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -267,8 +334,9 @@ int main(int argc, char** argv) {
   if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "metar") == 0)
     return Metar(argv[2], argc == 4 ? argv[3] : nullptr);
   if (argc == 4 && std::strcmp(argv[1], "from-metar") == 0) return FromMetar(argv[2], argv[3]);
+  if (argc == 4 && std::strcmp(argv[1], "transition") == 0) return Transition(argv[2], argv[3]);
   fprintf(stderr,
           "usage: wxtool show FILE\n       wxtool convert IN OUT\n       wxtool metar FILE [INDEX]\n"
-          "       wxtool from-metar \"REPORT\" OUT.VTD\n");
+          "       wxtool from-metar \"REPORT\" OUT.VTD\n       wxtool transition FROM TO\n");
   return 1;
 }
