@@ -79,27 +79,21 @@ void StopLost() {
 bool Aim(const TransitionCapture& capture) {
   const TransitionTables& target = capture.Target();
   if (!TransitionTablesUsable(target)) return capture.Replay(IpcClientBatch());
-  bool started;
-  if (transition.Running()) {
-    TransitionTables from;
-    started = CopyTransitionTables(transition.Current(), from) &&
-              transition.Start(from, target, settings.rates);
-  } else {
-    started = transition.Start(ventrel.weather.snapshot, target, settings.rates);
-  }
-  if (started) {
+  // From where the simulator is now: the step sent last while one runs, else the snapshot.
+  TransitionTables from;
+  const bool known = transition.Running()
+                         ? CopyTransitionTables(transition.Current(), from)
+                         : TransitionTablesFromSnapshot(ventrel.weather.snapshot, from);
+  if (known && transition.Start(from, target, settings.rates)) {
     stoppedByLoss = false;
     KeepTimer(true);
     ShowProgress();
     return true;
   }
   Ended();
-  // Nothing runs: either the target is what is in force, or the memory was not there, when
+  // Nothing runs: the target is what is in force already, or the memory was not there, when
   // the command goes as it came.
-  TransitionTables inForce;
-  if (TransitionTablesFromSnapshot(ventrel.weather.snapshot, inForce) &&
-      TransitionTablesDiffer(inForce, target) == 0)
-    return true;
+  if (known && TransitionTablesDiffer(from, target) == 0) return true;
   return capture.Replay(IpcClientBatch());
 }
 
@@ -163,7 +157,10 @@ void Hold() {
 
 IpcBatch& CommandBatch(unsigned command) {
   static CommandCapture capture;
-  if (!settings.on || !(settings.commands & command)) return IpcClientBatch();
+  if (!settings.on || !(settings.commands & command)) {
+    HoldTransitionForChange();
+    return IpcClientBatch();
+  }
   capture.Begin(command);
   return capture;
 }
@@ -208,6 +205,12 @@ bool TransitionTick(UINT_PTR timerId) {
 }
 
 void StopTransitionLost() { StopLost(); }
+
+void HoldTransitionForChange() {
+  if (!transition.Running()) return;
+  transition.HoldHere();
+  Ended();
+}
 
 void OnTransitionCommand(HWND mainWindow, int id) {
   switch (id) {

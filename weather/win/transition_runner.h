@@ -32,6 +32,9 @@ const TransitionTables* TransitionTarget();
 
 // From every tick, before its refresh: one step on the one-second timer. True when a step went.
 bool TransitionTick(UINT_PTR timerId);
+// A change sent at once (a layer edit, a command not smoothed) stops a running transition
+// where it is first; otherwise the next step would overwrite it.
+void HoldTransitionForChange();
 // The connection was lost: the transition stops where it is and is not resumed.
 void StopTransitionLost();
 
