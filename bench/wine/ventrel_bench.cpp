@@ -149,6 +149,13 @@ std::string WriteTransitionTarget(const std::string& path) {
   return path;
 }
 
+// devsim answers WM_APP + 1 with the number of batches it has carried out.
+long long BatchesOf(HWND sim) {
+  DWORD_PTR batches = 0;
+  if (!SendMessageTimeoutA(sim, WM_APP + 1, 0, 0, SMTO_NORMAL, 5000, &batches)) return -1;
+  return (long long)batches;
+}
+
 // One tick of timer 1010 as the timer gives it, sent so that it returns when the tick is done.
 double TickMs(HWND window) {
   LARGE_INTEGER start, end;
@@ -215,9 +222,10 @@ int main() {
   PostMessageA(window, WM_COMMAND, kExit, 0);
   ventrel.Wait(5000);
 
-  // Transitions on and smoothing the start-up file, which is the target: each tick then sends
-  // one step before its refresh. Half the ticks are timed while it runs, then, after "Finish
-  // the change now", the same number with no transition.
+  // Transitions on and smoothing the start-up file, which is the target. While it runs, ticks of
+  // timer 1010 are sent a quarter of a second apart: a tick that sends a step makes four
+  // exchanges with devsim (the step, then the refresh's three), one that finds the step not yet
+  // due makes the refresh's three alone. Ticks with anything else in between are not counted.
   e2e::SendDevsimControl(sim, ("\"--weather=" + weatherA + "\"").c_str());
   const std::string ini = "[Settings]\r\nTransitions=1\r\nTransitionCommands=7\r\n";
   FILE* settings = std::fopen(e2e::VentrelIniPath().c_str(), "wb");
@@ -233,16 +241,21 @@ int main() {
                                  20000))
     return Fail("the transition does not start");
   std::vector<double> stepping, alone;
-  for (int i = 0; i < kRuns; ++i) stepping.push_back(TickMs(window));
-  const bool ranThrough = CaptionOf(window).find("[changing") != std::string::npos;
-  CommandMs(window, kFinishNow);
-  Sleep(1500);
-  for (int i = 0; i < kRuns; ++i) alone.push_back(TickMs(window));
-  if (!ranThrough) return Fail("the transition ended while it was timed");
+  for (int i = 0; i < 400 && (stepping.size() < 20 || alone.size() < 20); ++i) {
+    if (CaptionOf(window).find("[changing") == std::string::npos) break;
+    const long long before = BatchesOf(sim);
+    const double ms = TickMs(window);
+    const long long exchanges = BatchesOf(sim) - before;
+    if (exchanges == 4) stepping.push_back(ms);
+    if (exchanges == 3) alone.push_back(ms);
+    Sleep(250);
+  }
+  if (stepping.size() < 5 || alone.size() < 5) return Fail("too few ticks timed while it ran");
   const double withStep = Median(stepping), without = Median(alone);
-  std::printf("transition_tick_ms: %.2f ms\n", withStep);
-  std::printf("refresh_tick_ms: %.2f ms\n", without);
+  std::printf("transition_tick_ms: %.2f ms (%d ticks)\n", withStep, int(stepping.size()));
+  std::printf("refresh_tick_ms: %.2f ms (%d ticks)\n", without, int(alone.size()));
   std::printf("transition_refresh_ratio: %.2f x\n", withStep / without);
+  CommandMs(window, kFinishNow);
   PostMessageA(window, WM_COMMAND, kExit, 0);
   smoothed.Wait(5000);
   DeleteFileA(e2e::VentrelIniPath().c_str());

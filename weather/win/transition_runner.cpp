@@ -19,6 +19,10 @@ TransitionSettings settings;
 WeatherTransition transition;
 bool stoppedByLoss = false;
 int startupLoads = 0;
+// A tick the message queue delayed is followed by the next on time: a step closer than this to
+// the one before waits, so that no rate is ever exceeded within a second.
+constexpr DWORD kLeastStepGapMs = kAutoRefreshMs * 9 / 10;
+DWORD lastStepAt = 0;
 
 class IniStore : public SettingsStore {
  public:
@@ -187,6 +191,8 @@ bool TransitionTick(UINT_PTR timerId) {
   }
   // A step waits for a command or a print that holds the window.
   if (ventrel.weather.busy || ventrel.weather.printing) return false;
+  const DWORD now = GetTickCount();
+  if (lastStepAt != 0 && now - lastStepAt < kLeastStepGapMs) return false;
   TransitionTables step;
   unsigned tables = 0;
   if (!transition.NextStep(step, tables)) {
@@ -197,6 +203,7 @@ bool TransitionTick(UINT_PTR timerId) {
     StopLost();
     return false;
   }
+  lastStepAt = now;
   if (!transition.Running())
     Ended();
   else
