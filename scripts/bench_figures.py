@@ -22,6 +22,9 @@ if "BM_RefreshUnchanged" in times and "BM_CopyCompareFloor" in times:
     show("refresh_native_us", times["BM_RefreshUnchanged"], "us")
     show("refresh_floor_us", times["BM_CopyCompareFloor"], "us")
     show("refresh_native_ratio", times["BM_RefreshUnchanged"] / times["BM_CopyCompareFloor"], "x")
+if "BM_TransitionStep" in times and "BM_TransitionCopyFloor" in times:
+    show("transition_step_us", times["BM_TransitionStep"], "us")
+    show("transition_step_ratio", times["BM_TransitionStep"] / times["BM_TransitionCopyFloor"], "x")
 for name, us in times.items():
     # Benchmarks named after their figure print it as they are, e.g. BM_palvio_refresh_native_us.
     if name.startswith("BM_") and name.endswith("_us"):

@@ -41,19 +41,18 @@ bool Assign(TableBlock& dst, const uint8_t* bytes, size_t size) {
   return true;
 }
 
-bool Arrived(const TableShape& shape, const Layer& l) {
-  return std::memcmp(l.now, l.to, sizeof(int32_t) * size_t(shape.fields)) == 0;
-}
-
 int32_t StepsFor(transition::Move move, int32_t now, int32_t to, const TransitionRates& rates) {
   using transition::Move;
   const transition::StepRates r = transition::RatesForStep(rates, 0);
   const int32_t d = std::abs(to - now);
+  if (d == 0) return 0;
+  if (!transition::MovesInSteps(move, now) || !transition::MovesInSteps(move, to)) return 1;
   auto up = [](int32_t a, int32_t b) { return (a + b - 1) / b; };
   switch (move) {
     case Move::LayerAltitude: return up(d, r.layerMetres);
     case Move::CloudAltitude: return up(d, r.cloudMetres);
-    case Move::Pressure:
+    case Move::Qnh:
+    case Move::Drift:
       return int32_t((int64_t(d) * 10 + rates.pressurePerTenSteps16 - 1) / (rates.pressurePerTenSteps16 < 1 ? 1 : rates.pressurePerTenSteps16));
     case Move::Temperature: return up(d, r.temperature) * (rates.temperatureEverySeconds < 1 ? 1 : rates.temperatureEverySeconds);
     case Move::Speed: return up(d, r.speed);
@@ -80,6 +79,7 @@ struct WeatherTransition::State {
     std::unique_ptr<Layer[]> layers;
     int count = 0;
     bool active = false;
+    bool encoded = false;  // the table in force is these layers in this order
   };
   Moving tables[kCloudTable + 1];
   TableBlock scratch[kCloudTable + 1];
@@ -171,30 +171,16 @@ bool WeatherTransition::NextStep(TransitionTables& out, unsigned& changedTables)
     State::Moving& m = state_->tables[t];
     if (!m.active) continue;
     const TableShape& shape = ShapeOf(t);
-    bool allThere = true;
-    int live = 0;
-    for (int k = 0; k < m.count; ++k) {
-      Layer& l = m.layers[k];
-      if (l.fresh) {
-        l.fresh = false;
-      } else {
-        if (l.leaving && Arrived(shape, l)) continue;  // gone with this step
-        for (int f = 0; f < shape.fields; ++f) l.now[f] = transition::MoveField(shape.moves[f], l.now[f], l.to[f], r);
-        if (t == kCloudTable) {
-          const int32_t c = transition::kCoverField;
-          if (2 * std::abs(l.now[c] - l.fromCover) >= std::abs(l.to[c] - l.fromCover))
-            for (int f = c + 1; f < shape.fields; ++f) l.now[f] = l.to[f];
-        }
-      }
-      if (l.leaving || !Arrived(shape, l)) allThere = false;
-      if (live != k) m.layers[live] = l;
-      ++live;
-    }
-    m.count = live;
+    const transition::TableStep step =
+        transition::StepTable(t, m.layers.get(), m.count, r, current_.table[t].Bytes(), !m.encoded);
+    const int live = m.count = step.count;
+    const bool allThere = step.allThere, moved = step.moved;
+    bool reshaped = step.reshaped;
     // Layers on their way never pass one another, but one may pass a layer that appears or
     // goes away where it stands: keep the records in altitude order.
-    for (int k = 1; k < live; ++k) {
+    for (int k = 1; moved && k < live; ++k) {
       if (m.layers[k].now[0] >= m.layers[k - 1].now[0]) continue;
+      reshaped = true;
       Layer moving = m.layers[k];
       int j = k;
       for (; j > 0 && m.layers[j - 1].now[0] > moving.now[0]; --j) m.layers[j] = m.layers[j - 1];
@@ -209,19 +195,30 @@ bool WeatherTransition::NextStep(TransitionTables& out, unsigned& changedTables)
       if (!SameBlock(current, target_.table[t])) {
         ok = Assign(current, target_.table[t].Bytes(), target_.table[t].Size());
         changedTables |= TransitionTableBit(t);
+      } else if (moved) {
+        changedTables |= TransitionTableBit(t);  // the last moves, written in place
       }
-    } else {
+    } else if (reshaped) {
       any = true;
+      // Whole table again; while its layers keep their places, only those that moved are
+      // written (below).
       TableBlock& scratch = state_->scratch[t];
       const size_t size = size_t(live) * shape.recordSize;
       if (scratch.Size() != size) scratch = TableBlock::Allocate(size);
       ok = scratch.Size() == size;
       for (int k = 0; ok && k < live; ++k)
         transition::EncodeLayerFields(shape, m.layers[k].now, live - 1 - k, scratch.Bytes() + size_t(k) * shape.recordSize);
-      if (ok && !SameBlock(scratch, current)) {
+      // A value that moved has changed the table already (and may have been written in place).
+      if (ok && (moved || !SameBlock(scratch, current))) {
         std::swap(scratch, current);
         changedTables |= TransitionTableBit(t);
       }
+      m.encoded = ok;
+    } else if (moved) {
+      any = true;
+      changedTables |= TransitionTableBit(t);
+    } else {
+      any = true;
     }
     if (ok && (changedTables & TransitionTableBit(t)))
       ok = Assign(out.table[t], current.Bytes(), current.Size());

@@ -16,7 +16,8 @@ enum class Move : uint8_t {
   LayerAltitude,  // metres, layerMetres a step
   CloudAltitude,  // metres, cloudMetres a step
   Range,          // hundredths of a mile, geometric
-  Pressure,       // 1/16 mb, the pressure allowance of the step
+  Qnh,            // 1/16 mb, the pressure allowance of the step
+  Drift,          // 1/16 mb, likewise
   Temperature,    // degrees, only on steps the temperature clock allows
   Speed,          // knots
   Direction,      // 65536ths of a circle, the short way round
@@ -45,6 +46,7 @@ struct Layer {
   int32_t fromCover;  // clouds: the cover when the layer set out, for the half-way switch
   bool leaving;       // removed once it has reached `to`
   bool fresh;         // appears with this step as it is; moves from the next one
+  bool arrived;       // now equals to
 };
 
 // Reads record i of a block of the table's record size; writes one with its prefix.
@@ -69,6 +71,13 @@ struct Band {
 };
 bool PairBands(const Band* a, int n, const Band* b, int m, int* pair);
 
+// The values a field moves through step by step. A field with an end outside them (a file's or
+// a module's nonsense: a cover of 200 eighths, a QNH of 0) takes its target at once, so that no
+// transition runs for hours: QNH 850 to 1100 mb, drift up to 100 mb either way, temperatures
+// -100 to +100 C, speeds to 400 kn, turbulence and shear 0 to 4, cover 0 to 8. Altitudes,
+// ranges and directions always move.
+bool MovesInSteps(Move move, int32_t value);
+
 // The next value of one field, toward its target, with the rates and the step's clock.
 struct StepRates {
   int32_t layerMetres, cloudMetres, pressure, temperature, speed, direction, level;
@@ -77,6 +86,23 @@ struct StepRates {
 };
 StepRates RatesForStep(const TransitionRates& rates, uint32_t clock);
 int32_t MoveField(Move move, int32_t now, int32_t to, const StepRates& r);
+
+// Moves every field of a layer one step (a cloud's switching fields when its cover has passed
+// half its way) and sets `arrived`. True when a value changed. With a record, the values that
+// changed are written to it as well.
+bool StepLayer(int table, Layer& layer, const StepRates& r, uint8_t* record = nullptr);
+
+// One step of a table's layers: each moved (a layer that appears shows first as it is, one that
+// has gone its way is dropped), compacted in place. With records (the table in force, the
+// layers in its order, reshaped false), the values that change are written into it until the
+// first layer appears or goes.
+struct TableStep {
+  int count = 0;          // layers left
+  bool moved = false;     // a value changed
+  bool reshaped = false;  // a layer appeared or went: the table must be written whole
+  bool allThere = true;   // every layer has reached its target and none is still to go
+};
+TableStep StepTable(int table, Layer* layers, int count, const StepRates& r, uint8_t* records, bool reshaped);
 
 // The QNH and drift allowance of the step at this clock: the rate per ten steps spread so that
 // any ten steps running add up to it exactly.

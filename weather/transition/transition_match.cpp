@@ -166,6 +166,7 @@ std::unique_ptr<Layer[]> PlanLayers(int table, const uint8_t* from, int fromCoun
     else SetStandardPressure(l.now);
     if (toCount > 0) DecodeLayerFields(shape, to, l.to);
     else SetStandardPressure(l.to);
+    l.arrived = l.now[0] == l.to[0] && l.now[1] == l.to[1];
     count = 1;
     return layers;
   }
@@ -221,6 +222,8 @@ std::unique_ptr<Layer[]> PlanLayers(int table, const uint8_t* from, int fromCoun
     }
     l.fromCover = l.now[kCoverField];
   }
+  for (int k = 0; k < n; ++k)
+    layers[k].arrived = std::memcmp(layers[k].now, layers[k].to, sizeof(int32_t) * size_t(shape.fields)) == 0;
   std::stable_sort(layers.get(), layers.get() + n, [](const Layer& x, const Layer& y) { return x.now[0] < y.now[0]; });
   count = n;
   return layers;
