@@ -192,7 +192,7 @@ int main() {
     const std::vector<e2e::LvColumn> columns = e2e::LvColumns(child);
     if (!columns.empty() && columns[0].header == "Cloud") cloud = child;
   }
-  if (!cloud || !e2e::WaitUntil([&] { return e2e::LvRowCount(cloud) == kLayers + 1; }, 20000))
+  if (!cloud || !e2e::WaitUntil([&] { return e2e::LvRowCount(cloud) == kLayers + 1; }, 60000))
     return Fail("the panes do not fill");
 
   // Idle: AutoRefresh on, weather unchanged.

@@ -314,13 +314,10 @@ void AirportPictures() {
 // Transitions on: the start-up file is the target, and the profile shows its clouds faintly
 // beside those in force, a few steps into the change; then the "Transitions" dialog.
 void TransitionPictures() {
-  e2e::ForgetVentrelSettings();
-  const std::string ini =
-      "[Settings]\r\nTransitions=1\r\nTransitionCommands=7\r\nTransitionCloudMetres=60\r\n";
-  FILE* f = std::fopen(e2e::VentrelIniPath().c_str(), "wb");
-  Require(f != nullptr, "cannot write Ventrel.ini");
-  std::fwrite(ini.data(), 1, ini.size(), f);
-  std::fclose(f);
+  PlaceVentrelAtTopLeft();
+  WritePrivateProfileStringA("Settings", "Transitions", "1", "Ventrel.ini");
+  WritePrivateProfileStringA("Settings", "TransitionCommands", "7", "Ventrel.ini");
+  WritePrivateProfileStringA("Settings", "TransitionCloudMetres", "60", "Ventrel.ini");
   const std::string weather = e2e::WriteTestFile(
       "transition-start.txt",
       "pressure qnh=16000 drift=0\n"
@@ -359,11 +356,10 @@ void TransitionPictures() {
 
   DevsimRun sim;
   Require(sim.Start("\"--weather=" + weather + "\""), "devsim did not start");
-  PlaceVentrelAtTopLeft();
   VentrelRun app;
   Require(app.Start("\"" + target + "\""), "Ventrel did not start");
   Require(e2e::WaitUntil([&] { return app.Caption().find("[changing") != std::string::npos; },
-                         kWait),
+                         2 * kWait),
           "the transition did not start");
   app.Command(kWeatherProfile);
   HWND profile = e2e::WaitForWindow("VentrelProfile", nullptr, kWait, app.process.Id());
