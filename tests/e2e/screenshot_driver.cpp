@@ -372,6 +372,7 @@ void TransitionPictures() {
   Shot("ventrel-transition", app.window);
   app.Command(kTransitions);
   HWND dialog = WaitForDialog(app.process.Id(), "Transitions");
+  Sleep(2000);  // a slow machine paints a dialog of thirty controls late
   Shot("ventrel-transitions-dialog", dialog);
   CloseDialog(dialog, IDCANCEL);
   app.Close();

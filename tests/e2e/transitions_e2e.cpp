@@ -347,3 +347,42 @@ E2E_TEST(Transitions, DevsimVanishingStopsItForGood) {
   }, 8000));
   CHECK(NoWritesFor(c.sim, restarted, 3000));
 }
+
+// The dialog shows what Ventrel.ini holds (defaults for what it lacks), refuses a rate out of
+// its range and keeps the switch and the rates it accepts.
+E2E_TEST(Transitions, DialogKeepsTheSwitchAndTheRates) {
+  e2e::ForgetVentrelSettings();
+  WritePrivateProfileStringA("Settings", "TransitionWindSpeed", "7", "Ventrel.ini");
+  WritePrivateProfileStringA("Settings", "TransitionCloudMetres", "lots", "Ventrel.ini");
+  VentrelRun app;
+  REQUIRE(app.Start());
+  app.Command(44003);
+  HWND dialog = e2e::WaitForWindow("#32770", "Transitions", 10000, app.process.Id());
+  REQUIRE(dialog && e2e::WaitUntil([&] { return IsWindowVisible(dialog) != 0; }, 5000));
+  CHECK(SendMessageA(GetDlgItem(dialog, 44101), BM_GETCHECK, 0, 0) == BST_UNCHECKED);
+  CHECK(SendMessageA(GetDlgItem(dialog, 44102), BM_GETCHECK, 0, 0) == BST_CHECKED);
+  CHECK(SendMessageA(GetDlgItem(dialog, 44104), BM_GETCHECK, 0, 0) == BST_UNCHECKED);
+  CHECK_EQ(e2e::FieldText(dialog, 44110), std::string("Pressure, 1/16 mb per 10 s"));
+  CHECK_EQ(e2e::FieldText(dialog, 44130), std::string("16"));
+  CHECK_EQ(e2e::FieldText(dialog, 44132), std::string("7"));
+  CHECK_EQ(e2e::FieldText(dialog, 44137), std::string("30"));  // unreadable: the default
+  CHECK(GetDlgItem(dialog, 44139) != nullptr && GetDlgItem(dialog, IDOK) != nullptr);
+
+  e2e::SetField(dialog, 44131, "500");  // beyond 180 degrees: refused, the dialog stays
+  e2e::Click(dialog, IDOK);
+  Sleep(500);
+  CHECK(IsWindow(dialog) != 0);
+  e2e::SetField(dialog, 44131, "45");
+  SendMessageA(GetDlgItem(dialog, 44101), BM_SETCHECK, BST_CHECKED, 0);
+  e2e::Click(dialog, IDOK);
+  REQUIRE(e2e::WaitUntil([&] { return !IsWindow(dialog); }, 5000));
+  char value[16] = "";
+  GetPrivateProfileStringA("Settings", "Transitions", "", value, sizeof value, "Ventrel.ini");
+  CHECK_EQ(std::string(value), std::string("1"));
+  GetPrivateProfileStringA("Settings", "TransitionWindDirection", "", value, sizeof value,
+                           "Ventrel.ini");
+  CHECK_EQ(std::string(value), std::string("45"));
+  GetPrivateProfileStringA("Settings", "TransitionCloudMetres", "", value, sizeof value,
+                           "Ventrel.ini");
+  CHECK_EQ(std::string(value), std::string("30"));
+}
