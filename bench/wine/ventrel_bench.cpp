@@ -187,13 +187,20 @@ int main() {
     return Fail("Ventrel.exe does not start");
   HWND window = e2e::WaitForWindow("Ventrel", nullptr, 10000, ventrel.Id());
   if (!window) return Fail("no Ventrel window");
+  // The window is found while it is being made: its panes may come a moment later.
   HWND cloud = nullptr;
-  for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    const std::vector<e2e::LvColumn> columns = e2e::LvColumns(child);
-    if (!columns.empty() && columns[0].header == "Cloud") cloud = child;
-  }
-  if (!cloud || !e2e::WaitUntil([&] { return e2e::LvRowCount(cloud) == kLayers + 1; }, 60000))
+  e2e::WaitUntil([&] {
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      const std::vector<e2e::LvColumn> columns = e2e::LvColumns(child);
+      if (!columns.empty() && columns[0].header == "Cloud") cloud = child;
+    }
+    return cloud != nullptr;
+  }, 20000);
+  if (!cloud || !e2e::WaitUntil([&] { return e2e::LvRowCount(cloud) == kLayers + 1; }, 60000)) {
+    std::fprintf(stderr, "ventrel_bench: caption \"%s\", %d cloud rows\n", CaptionOf(window).c_str(),
+                 cloud ? e2e::LvRowCount(cloud) : -1);
     return Fail("the panes do not fill");
+  }
 
   // Idle: AutoRefresh on, weather unchanged.
   Sleep(3000);
