@@ -376,13 +376,15 @@ E2E_TEST(Transitions, DialogKeepsTheSwitchAndTheRates) {
   SendMessageA(GetDlgItem(dialog, 44101), BM_SETCHECK, BST_CHECKED, 0);
   e2e::Click(dialog, IDOK);
   REQUIRE(e2e::WaitUntil([&] { return !IsWindow(dialog); }, 5000));
-  char value[16] = "";
-  GetPrivateProfileStringA("Settings", "Transitions", "", value, sizeof value, "Ventrel.ini");
-  CHECK_EQ(std::string(value), std::string("1"));
-  GetPrivateProfileStringA("Settings", "TransitionWindDirection", "", value, sizeof value,
-                           "Ventrel.ini");
-  CHECK_EQ(std::string(value), std::string("45"));
-  GetPrivateProfileStringA("Settings", "TransitionCloudMetres", "", value, sizeof value,
-                           "Ventrel.ini");
-  CHECK_EQ(std::string(value), std::string("30"));
+  // The keys are written once the dialog has closed: wait for the last of them.
+  auto key = [](const char* name) {
+    char value[16] = "";
+    GetPrivateProfileStringA("Settings", name, "", value, sizeof value, "Ventrel.ini");
+    return std::string(value);
+  };
+  CHECK(e2e::WaitUntil([&] { return key("TransitionLayerMetres") == "30"; }, 5000));
+  CHECK_EQ(key("Transitions"), std::string("1"));
+  CHECK_EQ(key("TransitionWindDirection"), std::string("45"));
+  CHECK_EQ(key("TransitionWindSpeed"), std::string("7"));
+  CHECK_EQ(key("TransitionCloudMetres"), std::string("30"));
 }
