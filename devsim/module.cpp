@@ -1,5 +1,6 @@
 #include "devsim/module.h"
 
+#include <chrono>
 #include <cstring>
 
 #include "link/request_block.h"
@@ -16,9 +17,14 @@ void AppendF(std::string& s, const char* format, unsigned long long a, unsigned 
 // Weather selectors: a table or operation above the plain offsets, nothing in bits 24-31.
 bool IsWeatherSelector(uint32_t offset) { return offset >= 0x10000 && (offset >> 24) == 0; }
 
+uint64_t SteadyMs() {
+  using namespace std::chrono;
+  return uint64_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
 }  // namespace
 
-DevsimModule::DevsimModule(const DevsimOptions& options) {
+DevsimModule::DevsimModule(const DevsimOptions& options) : clock_(SteadyMs), startMs_(SteadyMs()) {
   ApplyOptions(options, true);
 }
 
@@ -70,7 +76,8 @@ uint32_t DevsimModule::Execute(uint8_t* block, size_t size) {
   uint64_t batch = ++batches_;
   const bool logging = log_ != nullptr;
   std::string log;
-  if (logging) AppendF(log, "batch %llu\n", batch);
+  // The batch's time is that of every write in it: a test reads back when each step arrived.
+  if (logging) AppendF(log, "batch %llu at %llu ms\n", batch, clock_() - startMs_);
   size_t at = 0;
   while (block && size >= 4 && at <= size - 4) {
     uint8_t* p = block + at;

@@ -44,6 +44,14 @@ class DevsimModule {
   uint64_t Writes() const { return writes_; }
   uint32_t LastAnswer() const { return lastAnswer_; }
 
+  // Milliseconds since the module was made, as the log writes them on each batch line; tests
+  // put a clock of their own in its place.
+  using Clock = uint64_t (*)();
+  void SetClock(Clock clock) {
+    clock_ = clock;
+    startMs_ = clock();
+  }
+
  private:
   bool ApplyOptions(const DevsimOptions& options, bool everything);
   bool Read(uint32_t offset, uint8_t* out, size_t size);
@@ -60,4 +68,6 @@ class DevsimModule {
   uint64_t writes_ = 0;
   uint32_t lastAnswer_ = 0;
   double changeElapsedMs_ = 0;
+  Clock clock_ = nullptr;
+  uint64_t startMs_ = 0;
 };

@@ -44,3 +44,8 @@
 #define IDM_COPY_PANE 43002
 #define IDM_COPY_ROW 43003
 #define IDM_KEY_OPEN 43010  // Ctrl+O: "Load and set" or, while that is greyed, "Load and show"
+
+// FlightSim, after the connection commands: weather changes made step by step (44000-44999)
+#define IDM_TRANSITION_FINISH 44001
+#define IDM_TRANSITION_HOLD 44002
+#define IDM_TRANSITIONS 44003

@@ -48,6 +48,7 @@ int TopFeetFor(const ProfileInput& in) {
   for (const auto& t : in.temperatures) see(t.altitude);
   for (const auto& w : in.winds) see(w.upperAltitude);
   for (const auto& c : in.clouds) see(c.upperAltitude + c.deviation);
+  for (const auto& c : in.targetClouds) see(c.upperAltitude);
   for (const auto& a : in.applied) see(a.upperAltitude);
   const int feet = int(std::ceil(FeetFromMetres(highest) / 5000.0)) * 5000;
   return std::max(feet, kProfileLeastTopFeet);
@@ -148,7 +149,24 @@ void ProfileBuilder::Visibility() {
 }
 
 void ProfileBuilder::Clouds() {
-  const Box& c = out_.cloudColumn;
+  Box c = out_.cloudColumn;
+  // A transition's target takes the column's right third, faint: where the clouds are going.
+  if (in_.hasTarget) {
+    const int split = c.left + c.Width() * 2 / 3;
+    for (const CloudLayer& cl : in_.targetClouds) {
+      const int top = out_.YOfFeet(Feet(cl.upperAltitude));
+      const int base = out_.YOfFeet(Feet(cl.lowerAltitude));
+      CloudBand band;
+      band.colour = Blend(pc::kSky, Blend(pc::kCloudLight, pc::kCloudDark,
+                                          std::min(int(cl.cover), 8) / 8.0), 0.4);
+      if (base > top) band.box = {split + 2, top, c.right - 4, base};
+      out_.targetBands.push_back(band);
+      if (band.box.Height() <= 0) continue;
+      pic_.Fill(band.box, band.colour);
+      pic_.Frame(band.box, pc::kTargetFrame);
+    }
+    c.right = split;
+  }
   std::vector<int> ys;
   std::vector<LabelText> texts;
   for (const CloudLayer& cl : in_.clouds) {
@@ -327,6 +345,18 @@ ProfileInput ProfileInputFrom(const WeatherSnapshot& s) {
   in.applied =
       Decoded<AppliedWindLayer>(s, kAppliedWindTable, kAppliedWindLayerMinSize, DecodeAppliedWind);
   return in;
+}
+
+void ProfileTargetFrom(const uint8_t* bytes, size_t size, ProfileInput& in) {
+  in.hasTarget = true;
+  in.targetClouds.clear();
+  if (!bytes || size < kCloudLayerSize || GetU16(bytes) != kCloudLayerSize) return;
+  size_t count = size / kCloudLayerSize;
+  const size_t claimed = size_t(GetU16(bytes + 2)) + 1;
+  if (claimed < count) count = claimed;
+  if (count > size_t(kProfileMostLayersPerTable)) count = size_t(kProfileMostLayersPerTable);
+  for (size_t i = 0; i < count; ++i)
+    in.targetClouds.push_back(DecodeCloud(bytes + i * kCloudLayerSize));
 }
 
 bool ConvectiveCloud(int cloudType) { return cloudType == 9 || cloudType == 10; }

@@ -14,7 +14,15 @@ struct ProfileInput {
   std::vector<WindLayer> winds;
   std::vector<CloudLayer> clouds;
   std::vector<AppliedWindLayer> applied;
+  // While a weather transition runs: the cloud layers it goes to, drawn faintly beside the
+  // clouds in force.
+  bool hasTarget = false;
+  std::vector<CloudLayer> targetClouds;
 };
+
+// The target's cloud layers from a whole-table block (records of 24 bytes whose prefix says
+// so, at most kProfileMostLayersPerTable of them).
+void ProfileTargetFrom(const uint8_t* cloudTable, size_t size, ProfileInput& input);
 
 // The records of tables 1, 3, 4, 5 and 6 as far as RecordsOf trusts them, at most this many
 // of each.
@@ -37,6 +45,7 @@ struct ProfileLayout {
   Box visibilityColumn, cloudColumn, windColumn, appliedColumn, temperatureColumn;
   int topFeet = 0;
   std::vector<CloudBand> cloudBands;  // one per cloud layer, in table order
+  std::vector<CloudBand> targetBands; // the same for a transition's target
   int freezingFeet = -1;              // -1: no 0 degree level in the table
   int freezingY = -1;
 
@@ -68,4 +77,5 @@ constexpr Colour kWindApplied = {130, 60, 20};
 constexpr Colour kText = {0, 0, 0};
 constexpr Colour kGrid = {200, 210, 222};
 constexpr Colour kFrame = {90, 100, 120};
+constexpr Colour kTargetFrame = {150, 165, 190};
 }  // namespace profile_colours

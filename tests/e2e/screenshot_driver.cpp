@@ -37,6 +37,7 @@ enum : int {
   kMetarGroups = 41105,
   kWeatherProfile = 42000,
   kScope = 42500,
+  kTransitions = 44003,
 };
 constexpr int kCloudPane = 4;
 
@@ -310,6 +311,74 @@ void AirportPictures() {
   app.Close();
 }
 
+// Transitions on: the start-up file is the target, and the profile shows its clouds faintly
+// beside those in force, a few steps into the change; then the "Transitions" dialog.
+void TransitionPictures() {
+  PlaceVentrelAtTopLeft();
+  WritePrivateProfileStringA("Settings", "Transitions", "1", "Ventrel.ini");
+  WritePrivateProfileStringA("Settings", "TransitionCommands", "7", "Ventrel.ini");
+  WritePrivateProfileStringA("Settings", "TransitionCloudMetres", "60", "Ventrel.ini");
+  const std::string weather = e2e::WriteTestFile(
+      "transition-start.txt",
+      "pressure qnh=16000 drift=0\n"
+      "wind upper=900 speed=8 gust=0 direction=49152 turbulence=0 shear=0\n"
+      "wind upper=5000 speed=25 gust=0 direction=53248 turbulence=1 shear=0\n"
+      "temperature altitude=0 day=14 variation=5 dew=9\n"
+      "cloud upper=1200 lower=700 deviation=50 cover=5 type=8 turbulence=0 icing=0 "
+      "precipbase=0 preciptype=0 preciprate=0\n");
+  // The deck lifts and thickens, a cirrus layer appears, the wind backs and strengthens.
+  auto words = [](std::initializer_list<int> list) {
+    std::vector<uint8_t> out;
+    for (int w : list) {
+      out.push_back(uint8_t(w & 0xFF));
+      out.push_back(uint8_t((w >> 8) & 0xFF));
+    }
+    return out;
+  };
+  std::vector<uint8_t> vtd;
+  auto block = [&](int table, const std::vector<uint8_t>& bytes) {
+    const std::vector<uint8_t> tag = words({table * 0x1111, int(bytes.size())});
+    vtd.insert(vtd.end(), tag.begin(), tag.end());
+    vtd.insert(vtd.end(), bytes.begin(), bytes.end());
+  };
+  block(2, words({8, 0, 16240, 0}));
+  block(3, words({12, 0, 0, 10, 5, 8}));
+  std::vector<uint8_t> winds = words({16, 1, 900, 20, 28, 40960, 1, 0});
+  const std::vector<uint8_t> upper = words({16, 0, 5000, 45, 0, 45056, 2, 1});
+  winds.insert(winds.end(), upper.begin(), upper.end());
+  block(4, winds);
+  std::vector<uint8_t> clouds = words({24, 1, 2600, 1500, 100, 7, 8, 1, 0, 1000, 1, 2});
+  const std::vector<uint8_t> cirrus = words({24, 0, 9000, 8000, 0, 2, 1, 0, 0, 0, 0, 0});
+  clouds.insert(clouds.end(), cirrus.begin(), cirrus.end());
+  block(5, clouds);
+  const std::string target = e2e::TestFolder() + "front.vtd";
+  Require(WriteBytes(target, vtd), "cannot write the target file");
+
+  DevsimRun sim;
+  Require(sim.Start("\"--weather=" + weather + "\""), "devsim did not start");
+  VentrelRun app;
+  Require(app.Start("\"" + target + "\""), "Ventrel did not start");
+  Require(e2e::WaitUntil([&] { return app.Caption().find("[changing") != std::string::npos; },
+                         2 * kWait),
+          "the transition did not start");
+  app.Command(kWeatherProfile);
+  HWND profile = e2e::WaitForWindow("VentrelProfile", nullptr, kWait, app.process.Id());
+  Require(profile != nullptr, "no weather profile window");
+  SetWindowPos(profile, HWND_TOP, 0, 0, 760, 600, SWP_SHOWWINDOW);
+  Sleep(4000);
+  Shot("ventrel-transition-profile", profile);
+  PostMessageA(profile, WM_CLOSE, 0, 0);
+  SetForegroundWindow(app.window);
+  Shot("ventrel-transition", app.window);
+  app.Command(kTransitions);
+  HWND dialog = WaitForDialog(app.process.Id(), "Transitions");
+  Sleep(2000);  // a slow machine paints a dialog of thirty controls late
+  Shot("ventrel-transitions-dialog", dialog);
+  CloseDialog(dialog, IDCANCEL);
+  app.Close();
+  e2e::ForgetVentrelSettings();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -322,6 +391,7 @@ int main(int argc, char** argv) {
   try {
     VentrelPictures();
     AirportPictures();
+    TransitionPictures();
   } catch (const Failure& failure) {
     std::fprintf(stderr, "failed: %s\n", failure.what.c_str());
     return 1;

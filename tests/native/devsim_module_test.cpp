@@ -37,6 +37,13 @@ struct GuardedBlock {
   }
 };
 
+// Each call a later time: the module takes 5000 as its start, then one reading per batch.
+uint64_t TestClock() {
+  static const uint64_t kTimes[] = {5000, 6000, 8500};
+  static int next = 0;
+  return kTimes[next++ % 3];
+}
+
 }  // namespace
 
 TEST(DevsimModule, LogsEveryBatchInTheAgreedFormat) {
@@ -46,6 +53,7 @@ TEST(DevsimModule, LogsEveryBatchInTheAgreedFormat) {
   o.logFile = path;
   DevsimModule m(o);
   ASSERT_TRUE(m.Error().empty());
+  m.SetClock(TestClock);
 
   uint8_t signature[2], unknown[4] = {1, 2, 3, 4};
   uint8_t visibility[10] = {0x0A, 0, 0, 0, 0, 0, 0xE8, 0x03, 0x64, 0};
@@ -64,13 +72,13 @@ TEST(DevsimModule, LogsEveryBatchInTheAgreedFormat) {
   EXPECT_EQ(empty.Run(m), 0u);
 
   EXPECT_EQ(ReadFile(path),
-            "batch 1\n"
+            "batch 1 at 1000 ms\n"
             "  R 000004D6 2\n"
             "  W 00160000 10 0A0000000000E8036400\n"
             "  R 0000ABCD 4 unknown\n"
             "  W 00050000 0\n"
             "end 1 answer 1\n"
-            "batch 2\n"
+            "batch 2 at 3500 ms\n"
             "end 2 answer 0\n");
   EXPECT_EQ(m.Batches(), 2u);
   EXPECT_EQ(m.Reads(), 2u);

@@ -276,3 +276,39 @@ TEST(ProfileLayout, InputTakesOnlyTrustedRecords) {
 }
 
 }  // namespace
+
+// During a transition the target's clouds take the column's right third, faint, and the clouds
+// in force keep the left two thirds; a deck that appears is there only on the target's side.
+TEST(ProfileLayout, TransitionTargetBesideTheCloudsInForce) {
+  ProfileInput in;
+  in.clouds.push_back(Cloud(914, 1524, 6));
+  std::vector<uint8_t> target(2 * kCloudLayerSize);
+  CloudLayer deck = Cloud(914, 1524, 2), high = Cloud(6000, 7000, 8);
+  deck.prefix.following = 1;
+  EncodeCloud(target.data(), deck);
+  EncodeCloud(target.data() + kCloudLayerSize, high);
+  ProfileTargetFrom(target.data(), target.size(), in);
+  ASSERT_EQ(in.targetClouds.size(), 2u);
+  const ProfileLayout l = LayoutProfile(in, 800, 600, kText);
+  ASSERT_EQ(l.cloudBands.size(), 1u);
+  ASSERT_EQ(l.targetBands.size(), 2u);
+  const int split = l.cloudColumn.left + l.cloudColumn.Width() * 2 / 3;
+  EXPECT_LT(l.cloudBands[0].box.right, split);
+  for (const CloudBand& b : l.targetBands) {
+    EXPECT_GT(b.box.left, split);
+    EXPECT_LT(b.box.right, l.cloudColumn.right);
+  }
+  EXPECT_EQ(l.targetBands[0].box.top, l.cloudBands[0].box.top);
+  // Fainter than the same cover in force: nearer the sky.
+  EXPECT_EQ(l.targetBands[1].colour, Blend(pc::kSky, pc::kCloudDark, 0.4));
+
+  // A block that is not cloud records, or is cut short, draws no target layers.
+  for (size_t size : {size_t(0), size_t(10), kCloudLayerSize - 1}) {
+    ProfileInput bad;
+    ProfileTargetFrom(target.data(), size, bad);
+    EXPECT_TRUE(bad.hasTarget && bad.targetClouds.empty()) << size;
+  }
+  ProfileInput one;
+  ProfileTargetFrom(target.data(), kCloudLayerSize + 5, one);
+  EXPECT_EQ(one.targetClouds.size(), 1u);
+}

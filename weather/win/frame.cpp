@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "common/win/about_box.h"
@@ -21,13 +22,22 @@
 #include "weather/win/metar_dialog.h"
 #include "weather/win/profile_window.h"
 #include "resources/profile_ids.h"
+#include "weather/win/transition_runner.h"
 
 namespace {
 
 constexpr const char kMainPlacementKey[] = "MainWindow";
 
-// Sets the caption only when its text changes: an unchanged refresh repaints nothing.
-void SetCaption(const char* text) {
+char captionStatus[kCaptionSize] = "";  // the caption without a transition's progress
+
+// Sets the caption only when its text changes: an unchanged refresh repaints nothing. A
+// transition's progress goes behind the status.
+void SetCaption(const char* status) {
+  if (status != captionStatus) std::snprintf(captionStatus, sizeof captionStatus, "%s", status);
+  char progress[48];
+  TransitionCaptionText(progress, sizeof progress);
+  char text[kCaptionSize];
+  std::snprintf(text, sizeof text, "%s%s", captionStatus, progress);
   if (std::strcmp(ventrel.caption, text) == 0) return;
   std::strncpy(ventrel.caption, text, sizeof ventrel.caption - 1);
   ventrel.caption[sizeof ventrel.caption - 1] = 0;
@@ -78,8 +88,9 @@ void ClearCommand(int kind) {
   KeepWeatherForUndo(kind == 0 ? kAllSetTables : TableBit(kind), label);
   ventrel.weather.busy = true;
   // Clear table k is selector (k << 20) | 0x50000; kind 0 clears every table.
-  IpcWrite(WeatherSelector(kind, kClearTable), 0, nullptr);
-  IpcProcess();
+  IpcBatch& batch = CommandBatch(kSmoothClears);
+  batch.Write(WeatherSelector(kind, kClearTable), 0, nullptr);
+  batch.Process();
   WeatherChangeSent(true);
   ventrel.weather.busy = false;
 }
@@ -94,6 +105,7 @@ int OnCreate(HWND window) {
   if (FindSimulatorFolder(ventrel.simulatorFolder, sizeof ventrel.simulatorFolder))
     LoadAirportTable();
   StartSupervisorTimers(window);
+  LoadTransitionSettings();
   return 0;
 }
 
@@ -169,6 +181,12 @@ void OnCommand(HWND window, int id) {
       break;
     case IDM_WEATHER_PROFILE:
       OpenProfileWindow(window);
+      break;
+    case IDM_TRANSITION_FINISH:
+    case IDM_TRANSITION_HOLD:
+    case IDM_TRANSITIONS:
+      OnTransitionCommand(window, id);
+      ActivatePane(-1, Select);
       break;
   }
 }
@@ -268,6 +286,10 @@ bool Refresh(bool force) {
   const bool refreshed = RefreshWeather(ventrel.weather, IpcClientBatch(), view, force);
   if (refreshed && !force) NoteWeatherRefreshed();
   return refreshed;
+}
+
+void ShowTransitionCaption() {
+  if (ventrel.mainWindow) SetCaption(captionStatus[0] ? captionStatus : ventrel.caption);
 }
 
 void MenuSetGrayed(UINT id, bool grayed) {

@@ -11,6 +11,7 @@
 #include "common/win/face_brush.h"
 #include "weather/win/supervisor.h"
 #include "weather/win/undo.h"
+#include "weather/win/transition_runner.h"
 #include "weather/win/ventrel.h"
 
 namespace {
@@ -118,6 +119,7 @@ bool RunLayerDialog(LayerEdit& edit) {
 }
 
 void KeepLayerForUndo(int table, LayerChange change) {
+  HoldTransitionForChange();
   char label[kUndoLabelSize];
   LayerChangeLabel(table, change, label, sizeof label);
   KeepWeatherForUndo(TableBit(table), label);

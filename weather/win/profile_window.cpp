@@ -5,6 +5,7 @@
 #include "resources/profile_ids.h"
 #include "weather/profile_layout.h"
 #include "weather/win/settings.h"
+#include "weather/win/transition_runner.h"
 #include "weather/win/ventrel.h"
 
 namespace {
@@ -20,8 +21,10 @@ TextSize textSize;
 ProfileLayout CurrentLayout(HWND window) {
   RECT client;
   GetClientRect(window, &client);
-  return LayoutProfile(ProfileInputFrom(ventrel.weather.snapshot), int(client.right),
-                       int(client.bottom), textSize);
+  ProfileInput input = ProfileInputFrom(ventrel.weather.snapshot);
+  if (const TransitionTables* target = TransitionTarget())
+    ProfileTargetFrom(target->table[kCloudTable].Bytes(), target->table[kCloudTable].Size(), input);
+  return LayoutProfile(input, int(client.right), int(client.bottom), textSize);
 }
 
 // The main window stays enabled while the picture prints: the printing flag keeps every

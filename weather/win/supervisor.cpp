@@ -3,6 +3,7 @@
 #include "link/win/ipc_client.h"
 #include "resources/ventrel_resource.h"
 #include "weather/win/frame.h"
+#include "weather/win/transition_runner.h"
 #include "weather/win/undo.h"
 #include "weather/win/ventrel.h"
 
@@ -41,6 +42,7 @@ void SupervisorTick(UINT_PTR timerId) {
     IpcClose(false);
     ventrel.simulator = nullptr;
     DropUndoHistory();  // it belongs to the window just dropped
+    StopTransitionLost();
     if (ventrel.weather.interfaceFlag) {
       ventrel.weather.interfaceFlag = false;
       SetWeatherCommands(ventrel.mainWindow, false);
@@ -53,6 +55,9 @@ void SupervisorTick(UINT_PTR timerId) {
     ConnectSimulator();
     if (ventrel.simulator) refreshed = Refresh(false);
   }
+
+  // A transition's step goes before the refresh, which then shows it.
+  TransitionTick(timerId);
 
   if (!refreshed && (ventrel.autoRefresh || timerId == kFirstRefreshTimer))
     refreshed = Refresh(false);

@@ -6,6 +6,7 @@
 #include "resources/ventrel_resource.h"
 #include "weather/undo_history.h"
 #include "weather/win/frame.h"
+#include "weather/win/transition_runner.h"
 #include "weather/win/ventrel.h"
 
 namespace {
@@ -14,6 +15,19 @@ UndoHistory history;
 // A change went since the last refresh read the simulator, so the snapshot may not show it.
 bool snapshotStale = false;
 bool keptForChange = false;
+
+// While a transition runs, what the pilot chose is its target, not the step in force: that is
+// what an undo step keeps, and what a redo after an undo mid-way returns to.
+const WeatherSnapshot& ChosenWeather(WeatherSnapshot& scratch) {
+  const TransitionTables* target = TransitionTarget();
+  if (!target) return ventrel.weather.snapshot;
+  for (int t = kVisibilityTable; t <= kCloudTable; ++t) {
+    const TableBlock& b = target->table[t];
+    scratch.Table(t).data = b.Empty() ? TableBlock() : TableBlock::Copy(b.Bytes(), b.Size());
+    scratch.Table(t).byteLength = int32_t(scratch.Table(t).data.Size());
+  }
+  return scratch;
+}
 
 uintptr_t SimulatorId() { return reinterpret_cast<uintptr_t>(ventrel.simulator); }
 
@@ -59,8 +73,9 @@ void SendStep(bool undo) {
   RefreshIfStale();
   next = undo ? history.NextUndo() : history.NextRedo();  // a refresh may have dropped it
   KeptTables replaced;
+  WeatherSnapshot scratch;
   if (!next || snapshotStale || !CanSend() ||
-      !KeepTables(ventrel.weather.snapshot, next->tables, replaced)) {
+      !KeepTables(ChosenWeather(scratch), next->tables, replaced)) {
     MessageBeep(MB_ICONEXCLAMATION);
     return;
   }
@@ -68,9 +83,10 @@ void SendStep(bool undo) {
   bool sent = next->tables == 0;
   if (!sent) {
     ventrel.weather.busy = true;
-    const bool queued = QueueKeptTables(*next, IpcClientBatch());
+    IpcBatch& batch = CommandBatch(kSmoothUndo);
+    const bool queued = QueueKeptTables(*next, batch);
     // A batch that got no answer leaves the step where it is: sending it again does no harm.
-    sent = queued && IpcProcess();
+    sent = queued && batch.Process();
     ventrel.weather.busy = false;
   }
   if (!sent) {
@@ -93,7 +109,8 @@ bool KeepWeatherForUndo(unsigned tables, const char* label) {
   if (!ventrel.simulator || !ventrel.weather.interfaceFlag) return false;
   RefreshIfStale();
   if (!ventrel.simulator || !ventrel.weather.interfaceFlag) return false;
-  keptForChange = history.Keep(ventrel.weather.snapshot, tables, label, SimulatorId());
+  WeatherSnapshot scratch;
+  keptForChange = history.Keep(ChosenWeather(scratch), tables, label, SimulatorId());
   UpdateEditMenu();
   return !snapshotStale;
 }

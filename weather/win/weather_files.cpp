@@ -10,6 +10,7 @@
 #include "weather/win/frame.h"
 #include "weather/win/panes.h"
 #include "weather/win/settings.h"
+#include "weather/win/transition_runner.h"
 #include "weather/win/undo.h"
 #include "weather/win/ventrel.h"
 #include "weather/win/win_file_system.h"
@@ -42,14 +43,21 @@ class WriteCountingBatch : public IpcBatch {
   void Read(uint32_t offset, uint32_t size, void* destination) override {
     IpcClientBatch().Read(offset, size, destination);
   }
+  // A set load's writes go where CommandBatch says: a transition may carry them.
   void Write(uint32_t offset, uint32_t size, const void* source) override {
     if (Capacity() > 0) ++writes;
-    IpcClientBatch().Write(offset, size, source);
+    if (!command) command = &CommandBatch(SetLoadCommand());
+    command->Write(offset, size, source);
   }
-  bool Process() override { return IpcClientBatch().Process(); }
+  bool Process() override {
+    IpcBatch& batch = command ? *command : IpcClientBatch();
+    command = nullptr;
+    return batch.Process();
+  }
   size_t Capacity() const override { return IpcClientBatch().Capacity(); }
 
   int writes = 0;
+  IpcBatch* command = nullptr;
 };
 
 WriteCountingBatch& Batch() {
@@ -153,6 +161,7 @@ void LoadStartupFile(int kind) {
     return;
   ventrel.weather.busy = true;
   ventrel.pendingStartupFile = 0;
+  const StartupLoadScope startup;
   if (!LoadChosenFile(kind, ventrel.weather.interfaceFlag))
     PostMessageA(ventrel.mainWindow, WM_CLOSE, 0, 0);
   ventrel.weather.busy = false;
