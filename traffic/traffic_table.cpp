@@ -111,6 +111,20 @@ bool TrafficTable::SlotOccupied(int slot) const {
   return record && GetU32(record + kRecId) != 0;
 }
 
+bool TrafficTable::SlotRecord(int slot, TrafficRecordFields& out) const {
+  std::memset(&out, 0, sizeof out);
+  const uint8_t* record = Record(slot);
+  if (!record || GetU32(record + kRecId) == 0) return false;
+  out.id = GetU32(record + kRecId);
+  out.latitude = GetF32(record + kRecLatitude);
+  out.longitude = GetF32(record + kRecLongitude);
+  out.altitude = GetF32(record + kRecAltitude);
+  out.heading = GetU16(record + kRecHeading);
+  out.groundSpeed = GetU16(record + kRecGroundSpeed);
+  out.verticalSpeed = GetS16(record + kRecVerticalSpeed);
+  return true;
+}
+
 OwnPosition TrafficTable::DecodeOwnPosition() const {
   OwnPosition own;
   const uint32_t latLow = GetU32(position_);

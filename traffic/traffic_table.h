@@ -67,6 +67,17 @@ struct SlotSortKeys {
   double heightDiff[kMaxSlots];  // hundreds of feet
 };
 
+// The raw fields of a record, as the module stored them.
+struct TrafficRecordFields {
+  uint32_t id;            // 0: empty slot
+  float latitude;         // degrees, north positive
+  float longitude;        // degrees, east positive
+  float altitude;         // feet
+  uint16_t heading;       // true, 65536 = 360 degrees
+  uint16_t groundSpeed;   // knots
+  int16_t verticalSpeed;  // feet per minute
+};
+
 struct SlotTexts {
   char cell[kSlotColumns][kCellTextSize];  // cell[0] is list column 1
 };
@@ -92,6 +103,8 @@ class TrafficTable {
   // The list's comparison: empty slots last, then by the column.
   int CompareSlots(int a, int b, int column) const;
   bool SlotOccupied(int slot) const;
+  // The fields of an occupied slot within GetSlotCount; false (and `out` cleared) otherwise.
+  bool SlotRecord(int slot, TrafficRecordFields& out) const;
   const SlotSortKeys& SortKeys() const { return keys_; }
 
  private:
