@@ -77,6 +77,14 @@ class Painter {
     ::Ellipse(dc_, X(i.x0), Y(i.y0), X(i.x1), Y(i.y1));
   }
 
+  void Disc(const PictureItem& i) {
+    SetDCPenColor(dc_, Rgb(i.colour));
+    SetDCBrushColor(dc_, Rgb(i.colour));
+    SelectedObject pen(dc_, GetStockObject(DC_PEN));
+    SelectedObject brush(dc_, GetStockObject(DC_BRUSH));
+    ::Ellipse(dc_, X(i.x0), Y(i.y0), X(i.x1), Y(i.y1));
+  }
+
   void Triangle(const PictureItem& i) {
     SetDCPenColor(dc_, Rgb(i.colour));
     SetDCBrushColor(dc_, Rgb(i.colour));
@@ -155,6 +163,9 @@ void PaintPicture(HDC dc, const Picture& picture, HFONT font, const PictureScale
         break;
       case ItemKind::kTriangle:
         painter.Triangle(item);
+        break;
+      case ItemKind::kDisc:
+        painter.Disc(item);
         break;
     }
   }

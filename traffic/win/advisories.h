@@ -1,0 +1,25 @@
+// Palvio's traffic advisories on the Win32 side: the pilot's choices and their menu, the
+// tracker fed at every refresh, and the alert (caption and sound). Off until switched on.
+#pragma once
+
+#include <windows.h>
+
+#include "traffic/advisory/advisory.h"
+#include "traffic/advisory_display.h"
+#include "traffic/traffic_table.h"
+
+// Reads Palvio.ini and sets the menu to match; at window creation.
+void LoadAdvisoryChoices(HWND mainWindow);
+const AdvisoryChoices& CurrentAdvisoryChoices();
+inline bool AdvisoriesOn() { return CurrentAdvisoryChoices().on; }
+// The "&Advisories" menu's commands; false for any other command.
+bool OnAdvisoryCommand(HWND mainWindow, int command);
+
+// After every successful fetch with slots: the tracker follows the table (only while on).
+void TrackTraffic(const TrafficTable& table);
+// After the rows are filled: the caption while a TA lasts, one sound per new advisory.
+void ShowAdvisoryAlert(HWND mainWindow, const TrafficTable& table);
+const AdvisoryTracker& TrafficTracker();
+
+// The AutoRefresh period: 1 s while advisories are on, else 2 s.
+UINT AutoRefreshPeriodMs();
