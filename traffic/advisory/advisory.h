@@ -95,6 +95,7 @@ class AdvisoryTracker {
   struct Track {
     uint32_t id = 0;
     int count = 0;  // samples held, newest at samples[0]
+    bool rejected = false;  // the last sample failed the gate and was left out
     Sample samples[kWindow];
     double lastSeen = 0;
     bool advisory = false;
@@ -102,7 +103,7 @@ class AdvisoryTracker {
     double advisoryEnd = -1e300;
   };
   struct Fit {
-    double p[3];  // nm, at the newest sample
+    double p[3];  // nm, at the time asked
     double v[3];  // nm/s
     double alt;   // ft
     double altRate;  // ft/s
@@ -112,6 +113,10 @@ class AdvisoryTracker {
     double end;
   };
 
+  static bool FitTrack(const Track& track, double at, Fit& fit);
+  static void AddSample(Track& track, const Sample& sample);
+  bool RecentlyEnded(uint32_t id, double now) const;
+  void EndAdvisory(int slot, double end);
   void Judge(int slot, const Fit& target, const Fit& own, double ownAltitude, double now);
 
   AdvisoryThresholds thresholds_;
