@@ -78,8 +78,8 @@ bool OnAdvisoryCommand(HWND mainWindow, int command) {
   return true;
 }
 
-void TrackTraffic(const TrafficTable& table) {
-  if (choices.on) tracker.Update(table, table.DecodeOwnPosition(), GetTickCount64() / 1000.0);
+void TrackTraffic(const TrafficTable& table, double fetchedAt) {
+  if (choices.on) tracker.Update(table, table.DecodeOwnPosition(), fetchedAt);
 }
 
 void ShowAdvisoryAlert(HWND mainWindow, const TrafficTable& table) {

@@ -15,8 +15,9 @@ inline bool AdvisoriesOn() { return CurrentAdvisoryChoices().on; }
 // The "&Advisories" menu's commands; false for any other command.
 bool OnAdvisoryCommand(HWND mainWindow, int command);
 
-// After every successful fetch with slots: the tracker follows the table (only while on).
-void TrackTraffic(const TrafficTable& table);
+// After every successful fetch with slots, with the moment of its replies in seconds: the
+// tracker follows the table (only while on).
+void TrackTraffic(const TrafficTable& table, double fetchedAt);
 // After the rows are filled: the caption while a TA lasts, one sound per new advisory.
 void ShowAdvisoryAlert(HWND mainWindow, const TrafficTable& table);
 const AdvisoryTracker& TrafficTracker();

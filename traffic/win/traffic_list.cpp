@@ -154,13 +154,15 @@ bool FillRows() {
 
 void RefreshOnce(HWND mainWindow) {
   if (!FetchTraffic()) return;
+  // The moment of the replies, for the tracks: before the rows are made or filled.
+  const double fetchedAt = double(GetTickCount64()) / 1000.0;
   const int slotCount = table.GetSlotCount();
   if (slotCount == 0) return;
   if (!rowsMade) {
     rowsMade = true;
     MakeRows(mainWindow, slotCount);
   }
-  TrackTraffic(table);
+  TrackTraffic(table, fetchedAt);
   if (!FillRows()) return;
   if (!list) return;
   if (sortColumn != kColumnSlot)
