@@ -125,14 +125,14 @@ const char* EncounterName(Encounter encounter) {
   return i >= 0 && i < kNameCount ? kNames[i] : "none";
 }
 
-EncounterState EncounterAt(Encounter encounter, double seconds) {
+EncounterState EncounterAt(Encounter encounter, double seconds, uint32_t start) {
   EncounterState state;
   if (encounter == Encounter::kNone) return state;
   if (!(seconds >= 0) || !std::isfinite(seconds)) seconds = 0;
   // A new round restarts everybody with new ids, so that a display starts new tracks.
   const double round = std::floor(seconds / kEncounterPeriodSeconds);
   const double t = seconds - round * kEncounterPeriodSeconds;
-  const uint32_t roundBits = (uint32_t(round) % 0x7FFFu + 1u) << 16;
+  const uint32_t roundBits = ((uint32_t(round) + start * 1000u) % 0x7FFFu + 1u) << 16;
   const Script script = ScriptOf(encounter);
   state.own = Place(script.own, t);
   for (size_t i = 0; i < script.slots.size(); ++i) {

@@ -42,5 +42,6 @@ struct EncounterState {
   std::vector<EncounterAircraft> slots;  // every slot occupied
 };
 
-// Where everybody is `seconds` after the encounter began (wrapped to the period).
-EncounterState EncounterAt(Encounter encounter, double seconds);
+// Where everybody is `seconds` after the encounter began (wrapped to the period). `start`
+// counts the times an encounter was started, so that a restart gives new ids too.
+EncounterState EncounterAt(Encounter encounter, double seconds, uint32_t start = 0);

@@ -115,6 +115,7 @@ void TrafficScenario::Reset(int aircraft) {
 void TrafficScenario::SetEncounter(Encounter encounter) {
   encounter_ = encounter;
   encounterSeconds_ = 0;
+  ++encounterStarts_;
   if (encounter == Encounter::kNone)
     Reset(aircraft_);
   else
@@ -122,7 +123,7 @@ void TrafficScenario::SetEncounter(Encounter encounter) {
 }
 
 void TrafficScenario::LoadEncounter() {
-  const EncounterState state = EncounterAt(encounter_, encounterSeconds_);
+  const EncounterState state = EncounterAt(encounter_, encounterSeconds_, encounterStarts_);
   ownLatitude_ = state.own.latitude;
   ownLongitude_ = state.own.longitude;
   ownAltitudeMetres_ = state.own.altitude / 3.28084;

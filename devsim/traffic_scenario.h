@@ -75,6 +75,7 @@ class TrafficScenario {
   int aircraft_ = 0;
   Encounter encounter_ = Encounter::kNone;
   double encounterSeconds_ = 0;
+  uint32_t encounterStarts_ = 0;
   double ownLatitude_ = kUserLatitude;
   double ownLongitude_ = kUserLongitude;
   double ownAltitudeMetres_ = kUserAltitudeMetres;

@@ -284,6 +284,10 @@ E2E_TEST(Advisories, NoneInTheDivergingParallelAndGroundEncounters) {
   REQUIRE(list != nullptr);
   for (const char* encounter : {"diverging", "parallel", "ground"}) {
     REQUIRE(e2e::SendDevsimControl(sim.window, (std::string("--encounter=") + encounter).c_str()));
+    // The user's aircraft jumped back to the encounter's start: advisories off and on again,
+    // so that no track spans the jump.
+    palvio.CommandNow(kAdvisories);
+    palvio.CommandNow(kAdvisories);
     bool alerted = false, classed = false;
     std::string cls;
     const ULONGLONG end = GetTickCount64() + 14000;
@@ -302,6 +306,8 @@ E2E_TEST(Advisories, NoneInTheDivergingParallelAndGroundEncounters) {
   }
   // The parallel aircraft 1,000 ft above, 0.5 nm beside: proximate, never more.
   REQUIRE(e2e::SendDevsimControl(sim.window, "--encounter=parallel"));
+  palvio.CommandNow(kAdvisories);
+  palvio.CommandNow(kAdvisories);
   CHECK(e2e::WaitUntil([&] {
     return e2e::LvCell(list, RowOfSlot(list, kEncounterMainSlot), kClassColumn) == "Proximate";
   }, kWait));

@@ -147,6 +147,11 @@ TEST(DevsimEncounter, RoundsRepeatWithNewIdsAndNoneGivesTheRandomTrafficBack) {
   EXPECT_NEAR(m.Traffic().Slots()[1].longitude, start, 0.01);
 
   DevsimOptions options = m.Options();
+  ASSERT_TRUE(ParseDevsimOptions("--encounter=head-on", options));
+  const uint32_t second = m.Traffic().Slots()[1].id;
+  m.Apply(options);  // named again: a new start, new aircraft
+  EXPECT_NE(m.Traffic().Slots()[1].id, second);
+  EXPECT_NE(m.Traffic().Slots()[1].id, first);
   ASSERT_TRUE(ParseDevsimOptions("--encounter=none", options));
   m.Apply(options);
   EXPECT_EQ(m.Traffic().CurrentEncounter(), Encounter::kNone);
