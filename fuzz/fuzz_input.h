@@ -21,6 +21,7 @@ class ByteStream {
  public:
   ByteStream(const uint8_t* data, size_t size) : data_(data), size_(size) {}
   uint8_t Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
+  bool Empty() const { return pos_ >= size_; }
   uint32_t U32() {
     uint32_t v = 0;
     for (int i = 0; i < 4; ++i) v |= uint32_t(Byte()) << (8 * i);

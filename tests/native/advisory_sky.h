@@ -43,9 +43,11 @@ class Sky {
  public:
   Sky(double lat0, double lon0) : block(kTrafficBlockSize, 0) {
     const double phi = lat0 * kPi / 180, lambda = lon0 * kPi / 180;
-    const double c[3] = {std::cos(phi) * std::cos(lambda), std::cos(phi) * std::sin(lambda), std::sin(phi)};
+    const double c[3] = {std::cos(phi) * std::cos(lambda), std::cos(phi) * std::sin(lambda),
+                         std::sin(phi)};
     const double e[3] = {-std::sin(lambda), std::cos(lambda), 0};
-    const double n[3] = {-std::sin(phi) * std::cos(lambda), -std::sin(phi) * std::sin(lambda), std::cos(phi)};
+    const double n[3] = {-std::sin(phi) * std::cos(lambda), -std::sin(phi) * std::sin(lambda),
+                         std::cos(phi)};
     std::memcpy(c_, c, sizeof c_);
     std::memcpy(e_, e, sizeof e_);
     std::memcpy(n_, n, sizeof n_);

@@ -39,7 +39,8 @@ Timeline Fly(Sky& s, AdvisoryTracker& tracker, double from, double to, int slot 
       if (!line.beganCount++) line.began = t, line.atBegan = a;
     }
     if (a.level == kThreatResolution && std::isnan(line.resolution)) line.resolution = t;
-    if (!std::isnan(line.began) && std::isnan(line.ended) && a.level < kThreatTraffic) line.ended = t;
+    if (!std::isnan(line.began) && std::isnan(line.ended) && a.level < kThreatTraffic)
+      line.ended = t;
   }
   return line;
 }
@@ -48,8 +49,8 @@ TEST(AdvisoryThresholds, LevelsByOwnAltitude) {
   const AdvisoryThresholds thresholds;
   const struct {
     double altitude, taTau, raTau;
-  } cases[] = {{-500, 20, 0}, {1000, 20, 0},  {1000.5, 25, 15}, {2350, 25, 15}, {7000, 40, 25},
-               {20000, 45, 30}, {42000, 48, 35}, {42001, 48, 35}, {kNaN, 20, 0}};
+  } cases[] = {{-500, 20, 0},   {1000, 20, 0},   {1000.5, 25, 15}, {2350, 25, 15}, {7000, 40, 25},
+               {20000, 45, 30}, {42000, 48, 35}, {42001, 48, 35},  {kNaN, 20, 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.altitude);
     const SensitivityLevel& level = LevelForAltitude(thresholds, c.altitude);
@@ -88,18 +89,18 @@ const double k2000 = Metres(610);   // 2,001 ft: TA 25 s, 0.33 nm; RA 15 s, 0.20
 
 const Encounter kEncounters[] = {
     // Check values: 400 kt, 40 s: r = 4.567 nm, 41.10 s; RA 25 s: 2.883 nm, 25.95 s.
-    {"head-on at 7,000 ft", 0.5, 10, Mover(0, 0, 0, 200, k7000), Mover(0, 0, 0, -200, k7000), 41.10, 25.95,
-     kThreatResolution},
-    // 240 kt, 25 s: r = 1.730 nm, 25.94 s; RA 15 s: 1.039 nm, 15.58 s.
-    {"head-on below 2,350 ft", 0.5, 10, Mover(0, 0, 0, 120, k2000), Mover(0, 0, 0, -120, k2000), 25.94, 15.58,
-     kThreatResolution},
-    {"head-on across the 180th meridian", 20, 180, Mover(0, 0, 200, 0, k7000), Mover(0, 0, -200, 0, k7000),
-     41.10, 25.95, kThreatResolution},
-    {"head-on over the north pole", 90, 0, Mover(0, 0, 0, 200, k7000), Mover(0, 0, 0, -200, k7000), 41.10,
+    {"head-on at 7,000 ft", 0.5, 10, Mover(0, 0, 0, 200, k7000), Mover(0, 0, 0, -200, k7000), 41.10,
      25.95, kThreatResolution},
+    // 240 kt, 25 s: r = 1.730 nm, 25.94 s; RA 15 s: 1.039 nm, 15.58 s.
+    {"head-on below 2,350 ft", 0.5, 10, Mover(0, 0, 0, 120, k2000), Mover(0, 0, 0, -120, k2000),
+     25.94, 15.58, kThreatResolution},
+    {"head-on across the 180th meridian", 20, 180, Mover(0, 0, 200, 0, k7000),
+     Mover(0, 0, -200, 0, k7000), 41.10, 25.95, kThreatResolution},
+    {"head-on over the north pole", 90, 0, Mover(0, 0, 0, 200, k7000), Mover(0, 0, 0, -200, k7000),
+     41.10, 25.95, kThreatResolution},
     // 282.8 kt: r = 3.313 nm, 42.16 s; RA: 2.107 nm, 26.82 s.
-    {"crossing at 90 degrees", 0.5, 10, Mover(0, 0, 0, 200, k7000), Mover(0, 0, -200, 0, k7000), 42.16, 26.82,
-     kThreatResolution},
+    {"crossing at 90 degrees", 0.5, 10, Mover(0, 0, 0, 200, k7000), Mover(0, 0, -200, 0, k7000),
+     42.16, 26.82, kThreatResolution},
     // 200 kt: r = 2.452 nm, 44.13 s; RA: 1.580 nm, 28.45 s.
     {"overtaking", 0.5, 10, Mover(0, 0, 0, 150, k7000), Mover(0, 0, 0, 350, k7000), 44.13, 28.45,
      kThreatResolution},
@@ -108,9 +109,10 @@ const Encounter kEncounters[] = {
     // 40 s; RA: range from 26.64 s, altitude from 25 s.
     {"climbing through the own level", 0.5, 10, Mover(0, 0, 0, 150, k7000),
      Mover(0, 0, 0, -150, k7000, 1500), 40.0, 25.0, kThreatResolution},
-    {"diverging", 0.5, 10, Mover(0, 0, 0, 200, k7000), Mover(0, 4.5, 0, 300, k7000), -1, -1, kThreatProximate},
-    {"parallel 1,000 ft above", 0.5, 10, Mover(0, 0, 0, 200, k7000), Mover(0.2, 0, 0, 200, k7000 + 1000), -1,
-     -1, kThreatProximate},
+    {"diverging", 0.5, 10, Mover(0, 0, 0, 200, k7000), Mover(0, 4.5, 0, 300, k7000), -1, -1,
+     kThreatProximate},
+    {"parallel 1,000 ft above", 0.5, 10, Mover(0, 0, 0, 200, k7000),
+     Mover(0.2, 0, 0, 200, k7000 + 1000), -1, -1, kThreatProximate},
     {"a parked aircraft under the approach", 0.5, 10, Mover(0, 0, 0, 140, Metres(152)),
      Mover(0, 0, 0, 0, 0), -1, -1, kThreatProximate},
     {"a target landing towards the own aircraft taxiing", 0.5, 10, Mover(0, 0, 0, 15, 0),
@@ -118,37 +120,39 @@ const Encounter kEncounters[] = {
 };
 
 TEST(AdvisoryEncounters, AdvisoriesBeginWithinOneRefreshOfTheWorkedTimes) {
-  for (const Encounter& c : kEncounters) for (const double phase : {kStart, 0.05, 0.65, 0.95}) {
-    SCOPED_TRACE(c.name);
-    SCOPED_TRACE(phase);
-    Sky s(c.lat0, c.lon0);
-    s.own = c.own;
-    s.targets = {c.target};
-    AdvisoryTracker tracker;
-    const Timeline line = Fly(s, tracker, phase, 130);
-    EXPECT_EQ(line.highest, c.highest);
-    if (c.taBefore < 0) {
-      EXPECT_EQ(line.beganCount, 0);
-      continue;
+  for (const Encounter& c : kEncounters)
+    for (const double phase : {kStart, 0.05, 0.65, 0.95}) {
+      SCOPED_TRACE(c.name);
+      SCOPED_TRACE(phase);
+      Sky s(c.lat0, c.lon0);
+      s.own = c.own;
+      s.targets = {c.target};
+      AdvisoryTracker tracker;
+      const Timeline line = Fly(s, tracker, phase, 130);
+      EXPECT_EQ(line.highest, c.highest);
+      if (c.taBefore < 0) {
+        EXPECT_EQ(line.beganCount, 0);
+        continue;
+      }
+      ASSERT_EQ(line.beganCount, 1);
+      const double before = 90 - line.began;
+      EXPECT_LE(before, c.taBefore + 0.02);
+      EXPECT_GT(before, c.taBefore - 1.0);
+      // The smoothed figures at that moment: the truth for straight flight.
+      const double closing = std::hypot(c.target.ve - c.own.ve, c.target.vn - c.own.vn);
+      EXPECT_NEAR(line.atBegan.closestTime, before, 0.05);
+      EXPECT_NEAR(line.atBegan.range, before * closing / 3600, 0.005);
+      EXPECT_NEAR(line.atBegan.rangeRate, -closing, 0.5);
+      EXPECT_NEAR(line.atBegan.closestRange, 0, 0.01);
+      const double before2 = 90 - line.resolution;
+      EXPECT_LE(before2, c.raBefore + 0.02);
+      EXPECT_GT(before2, c.raBefore - 1.0);
+      // Over once the target has passed: the 8 s are long over.
+      EXPECT_LT(line.ended, 90 + 16);
+      if (phase == kStart)
+        std::printf("  %-36s TA %.2f s, %.3f nm before; RA-level %.2f s before\n", c.name, before,
+                    line.atBegan.range, before2);
     }
-    ASSERT_EQ(line.beganCount, 1);
-    const double before = 90 - line.began;
-    EXPECT_LE(before, c.taBefore + 0.02);
-    EXPECT_GT(before, c.taBefore - 1.0);
-    // The smoothed figures at that moment: the truth for straight flight.
-    const double closing = std::hypot(c.target.ve - c.own.ve, c.target.vn - c.own.vn);
-    EXPECT_NEAR(line.atBegan.closestTime, before, 0.05);
-    EXPECT_NEAR(line.atBegan.range, before * closing / 3600, 0.005);
-    EXPECT_NEAR(line.atBegan.rangeRate, -closing, 0.5);
-    EXPECT_NEAR(line.atBegan.closestRange, 0, 0.01);
-    const double before2 = 90 - line.resolution;
-    EXPECT_LE(before2, c.raBefore + 0.02);
-    EXPECT_GT(before2, c.raBefore - 1.0);
-    // Over once the target has passed: the 8 s are long over.
-    EXPECT_LT(line.ended, 90 + 16);
-    if (phase == kStart) std::printf("  %-36s TA %.2f s, %.3f nm before; RA-level %.2f s before\n", c.name, before,
-                line.atBegan.range, before2);
-  }
 }
 
 TEST(AdvisoryEncounters, FiguresOfAClimbingCrossingTarget) {
@@ -224,12 +228,12 @@ TEST(AdvisoryOrder, ByLevelThenTimeToClosestApproachThenRange) {
   Sky s(0.5, 10);
   s.own = Mover(0, 0, 0, 200, k7000);
   s.targets = {
-      Mover(3, 1, 0, 0, k7000 + 3000),          // 0: other, standing, passed at 90 + 18 s
-      Mover(0, 0, 0, -200, k7000),              // 1: head-on, met at 90 s
-      Mover(0, 0, 0, -200, k7000 + 5000),       // 2: other, passes above at 90 s
-      Mover(0.1, -0.5, 0, 200, k7000 + 1000),   // 3: proximate, following
-      Mover(0, -0.1, 0, -200, k7000 + 500),     // 4: head-on, met at 89.1 s
-      Mover(2, 3, 0, 300, k7000 + 3000),        // 5: other, leaving
+      Mover(3, 1, 0, 0, k7000 + 3000),         // 0: other, standing, passed at 90 + 18 s
+      Mover(0, 0, 0, -200, k7000),             // 1: head-on, met at 90 s
+      Mover(0, 0, 0, -200, k7000 + 5000),      // 2: other, passes above at 90 s
+      Mover(0.1, -0.5, 0, 200, k7000 + 1000),  // 3: proximate, following
+      Mover(0, -0.1, 0, -200, k7000 + 500),    // 4: head-on, met at 89.1 s
+      Mover(2, 3, 0, 300, k7000 + 3000),       // 5: other, leaving
   };
   s.targets.push_back(Body());
   s.targets.back().present = false;  // 6: empty
@@ -238,14 +242,16 @@ TEST(AdvisoryOrder, ByLevelThenTimeToClosestApproachThenRange) {
   ASSERT_EQ(tracker.AdvisoryCount(), 2);
   std::vector<int> slots(7);
   std::iota(slots.begin(), slots.end(), 0);
-  std::sort(slots.begin(), slots.end(), [&](int a, int b) { return CompareThreat(tracker, a, b) < 0; });
+  std::sort(slots.begin(), slots.end(),
+            [&](int a, int b) { return CompareThreat(tracker, a, b) < 0; });
   EXPECT_EQ(slots, (std::vector<int>{4, 1, 3, 2, 0, 5, 6}));
   EXPECT_EQ(tracker.StrongestSlot(), 4);
   EXPECT_EQ(CompareThreat(tracker, 6, 6), 0);
   EXPECT_GT(CompareThreat(tracker, -1, 1), 0);  // slots out of range are untracked
 }
 
-// ---- Bad input: never a crash, a stuck alert, an advisory from one sample, or one that never ends.
+// ---- Bad input: never a crash, a stuck alert, an advisory from one sample, or one that never
+// ends.
 
 // A head-on encounter at 7,000 ft: the TA begins about 49 s after the start.
 Sky HeadOn() {
@@ -377,7 +383,8 @@ TEST(AdvisoryBadInput, HundredTargetsAtOnePoint) {
       most = std::max(most, tracker.AdvisoryCount());
       for (int slot = 0; slot < kMaxSlots; ++slot) {
         const TargetAdvisory& a = tracker.Target(slot);
-        ASSERT_TRUE(std::isfinite(a.rangeRate) && std::isfinite(a.closestRange) && std::isfinite(a.bearing));
+        ASSERT_TRUE(std::isfinite(a.rangeRate) && std::isfinite(a.closestRange) &&
+                    std::isfinite(a.bearing));
       }
       const int strongest = tracker.StrongestSlot();
       EXPECT_EQ(strongest >= 0, tracker.AdvisoryCount() > 0);
@@ -392,7 +399,9 @@ TEST(AdvisoryBadInput, RefreshesThatStopForThirtySecondsOrAClockThatJumps) {
   const struct {
     const char* what;
     double jump;  // added to the clock after the TA began
-  } cases[] = {{"no refresh for 30 s", 30}, {"back by 100 s", -100}, {"back by 1.5 s", -1.5},
+  } cases[] = {{"no refresh for 30 s", 30},
+               {"back by 100 s", -100},
+               {"back by 1.5 s", -1.5},
                {"forward by 5 hours", 18000}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

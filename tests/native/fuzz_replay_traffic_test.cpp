@@ -1,5 +1,6 @@
 // Replays the traffic table's fuzz seeds and crashing inputs (a translation unit of its own:
 // the traffic and weather cell sizes share a name).
+#include "fuzz/advisory_fuzz_checks.h"
 #include "fuzz/traffic_fuzz_checks.h"
 #include "tests/native/fuzz_replay.h"
 
@@ -7,6 +8,10 @@ namespace {
 
 TEST(FuzzReplay, HostileTrafficTableRunsClean) {
   EXPECT_GT(fuzz_replay::Replay("traffic", core_fuzz::CheckTraffic), 0);
+}
+
+TEST(FuzzReplay, TrafficSequencesKeepTheAdvisoriesSound) {
+  EXPECT_GT(fuzz_replay::Replay("advisory", core_fuzz::CheckAdvisories), 0);
 }
 
 }  // namespace

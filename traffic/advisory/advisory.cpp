@@ -62,7 +62,9 @@ AdvisoryTracker::AdvisoryTracker(const AdvisoryThresholds& thresholds) : thresho
   Reset();
 }
 
-void AdvisoryTracker::SetThresholds(const AdvisoryThresholds& thresholds) { thresholds_ = thresholds; }
+void AdvisoryTracker::SetThresholds(const AdvisoryThresholds& thresholds) {
+  thresholds_ = thresholds;
+}
 
 const TargetAdvisory& AdvisoryTracker::Target(int slot) const {
   static const TargetAdvisory kNone;
@@ -153,7 +155,8 @@ void AdvisoryTracker::AddSample(Track& track, const Sample& sample) {
 
 bool AdvisoryTracker::RecentlyEnded(uint32_t id, double now) const {
   for (const EndedAdvisory& ended : ended_) {
-    if (ended.id == id && now >= ended.end && now - ended.end < thresholds_.minimumSeconds) return true;
+    if (ended.id == id && now >= ended.end && now - ended.end < thresholds_.minimumSeconds)
+      return true;
   }
   return false;
 }
@@ -166,8 +169,17 @@ void AdvisoryTracker::EndAdvisory(int slot, double end) {
 }
 
 void AdvisoryTracker::Update(const TrafficTable& table, const OwnPosition& own, double now) {
-  if (!std::isfinite(now)) return;
-  if (started_ && now == last_) return;
+  if (!std::isfinite(now) || (started_ && now == last_)) {
+    // No time has passed to judge by; only what left its slot is taken out.
+    for (int slot = 0; slot < kMaxSlots; ++slot) {
+      TrafficRecordFields record;
+      if (table.SlotRecord(slot, record) && record.id == targets_[slot].id) continue;
+      EndAdvisory(slot, last_);
+      targets_[slot] = TargetAdvisory();
+    }
+    Rank();
+    return;
+  }
   if (started_ && now < last_) Reset();
   started_ = true;
   last_ = now;
@@ -238,6 +250,10 @@ void AdvisoryTracker::Update(const TrafficTable& table, const OwnPosition& own, 
     out.bearing = bearing;
   }
 
+  Rank();
+}
+
+void AdvisoryTracker::Rank() {
   advisoryCount_ = 0;
   strongest_ = -1;
   for (int slot = 0; slot < kMaxSlots; ++slot) {

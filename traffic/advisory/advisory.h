@@ -19,7 +19,7 @@ enum ThreatLevel : int {
 const char* ThreatLevelText(ThreatLevel level);
 
 struct TargetAdvisory {
-  bool tracked = false;         // the slot is occupied and its track has enough samples to judge
+  bool tracked = false;  // the slot is occupied and its track has enough samples to judge
   ThreatLevel level = kThreatNone;
   double range = 0;             // nm, smoothed
   double rangeRate = 0;         // kt, negative when closing
@@ -27,7 +27,8 @@ struct TargetAdvisory {
   double verticalRate = 0;      // fpm, rate of the relative altitude
   double closestRange = 0;      // nm, horizontal distance at the closest approach
   double closestTime = -1;      // s until the closest approach; negative when not closing
-  bool began = false;           // a TA or resolution-level advisory began at this update
+  bool began = false;           // a TA or resolution-level advisory began at this update (not
+                                // when a TA turns RA-level, nor within 8 s of its last end)
   uint32_t id = 0;              // the record's id
   double bearing = 0;           // true degrees from the own aircraft, [0, 360)
 };
@@ -47,12 +48,9 @@ constexpr int kSensitivityLevels = 7;
 
 struct AdvisoryThresholds {
   SensitivityLevel levels[kSensitivityLevels] = {
-      {1000, 20, 0.30, 850, 0, 0, 0},
-      {2350, 25, 0.33, 850, 15, 0.20, 600},
-      {5000, 30, 0.48, 850, 20, 0.35, 600},
-      {10000, 40, 0.75, 850, 25, 0.55, 600},
-      {20000, 45, 1.00, 850, 30, 0.80, 600},
-      {42000, 48, 1.30, 850, 35, 1.10, 700},
+      {1000, 20, 0.30, 850, 0, 0, 0},         {2350, 25, 0.33, 850, 15, 0.20, 600},
+      {5000, 30, 0.48, 850, 20, 0.35, 600},   {10000, 40, 0.75, 850, 25, 0.55, 600},
+      {20000, 45, 1.00, 850, 30, 0.80, 600},  {42000, 48, 1.30, 850, 35, 1.10, 700},
       {1e300, 48, 1.30, 1200, 35, 1.10, 800},
   };
   double proximateRange = 6;        // nm
@@ -65,6 +63,7 @@ struct AdvisoryThresholds {
 // The level for an own altitude (ft); a non-finite altitude takes the lowest.
 const SensitivityLevel& LevelForAltitude(const AdvisoryThresholds& thresholds, double altitude);
 
+// About 34 KB: keep it static or on the heap, not on the stack.
 class AdvisoryTracker {
  public:
   AdvisoryTracker();
@@ -74,7 +73,8 @@ class AdvisoryTracker {
   const AdvisoryThresholds& Thresholds() const { return thresholds_; }
 
   // One refresh: the traffic table just fetched, the own position decoded from it, and a
-  // monotonic clock in seconds. A clock that goes backwards forgets every track.
+  // monotonic clock in seconds. A clock that goes backwards forgets every track; one that has
+  // not moved (or is not a number) only takes out the targets that left their slots.
   void Update(const TrafficTable& table, const OwnPosition& own, double nowSeconds);
   // Slot 0 .. kMaxSlots-1; any other slot gives an untracked entry.
   const TargetAdvisory& Target(int slot) const;
@@ -87,14 +87,14 @@ class AdvisoryTracker {
 
  private:
   struct Sample {
-    double t;        // s
-    double p[3];     // nm, earth-centred
-    double alt;      // ft
+    double t;     // s
+    double p[3];  // nm, earth-centred
+    double alt;   // ft
   };
   static constexpr int kWindow = 5;
   struct Track {
     uint32_t id = 0;
-    int count = 0;  // samples held, newest at samples[0]
+    int count = 0;          // samples held, newest at samples[0]
     bool rejected = false;  // the last sample failed the gate and was left out
     Sample samples[kWindow];
     double lastSeen = 0;
@@ -103,9 +103,9 @@ class AdvisoryTracker {
     double advisoryEnd = -1e300;
   };
   struct Fit {
-    double p[3];  // nm, at the time asked
-    double v[3];  // nm/s
-    double alt;   // ft
+    double p[3];     // nm, at the time asked
+    double v[3];     // nm/s
+    double alt;      // ft
     double altRate;  // ft/s
   };
   struct EndedAdvisory {
@@ -117,6 +117,7 @@ class AdvisoryTracker {
   static void AddSample(Track& track, const Sample& sample);
   bool RecentlyEnded(uint32_t id, double now) const;
   void EndAdvisory(int slot, double end);
+  void Rank();
   void Judge(int slot, const Fit& target, const Fit& own, double ownAltitude, double now);
 
   AdvisoryThresholds thresholds_;
