@@ -290,7 +290,7 @@ E2E_TEST(Advisories, NoneInTheDivergingParallelAndGroundEncounters) {
     palvio.CommandNow(kAdvisories);
     bool alerted = false, classed = false;
     std::string cls;
-    const ULONGLONG end = GetTickCount64() + 14000;
+    const ULONGLONG end = GetTickCount64() + 10000;
     while (GetTickCount64() < end) {
       alerted = alerted || Caption(palvio.window) != "Rennavik";
       for (int row = 0; row < e2e::LvRowCount(list); ++row) {

@@ -1,6 +1,8 @@
 #include "traffic/win/advisories.h"
 
 #include <cstring>
+#include <memory>
+#include <new>
 
 #include "resources/advisory_ids.h"
 #include "resources/palvio_resource.h"
@@ -21,7 +23,10 @@ constexpr UINT kAdvisoryPeriodMs = NIMBREL_SOAK_TIMER_MS;
 #endif
 
 AdvisoryChoices choices;
-AdvisoryTracker tracker;
+// On the heap while advisories are on: a static one would be 34 KB of initialised data in the
+// program file.
+std::unique_ptr<AdvisoryTracker> tracker;
+const TargetAdvisory untracked;
 char caption[48] = "Rennavik";
 
 void SetCaption(HWND window, const char* text) {
@@ -38,9 +43,23 @@ void UpdateMenu(HWND window) {
   CheckMenuItem(menu, IDM_ADVISORY_MUTE, MF_BYCOMMAND | (choices.mute ? MF_CHECKED : MF_UNCHECKED));
 }
 
+// False when there is no memory for the tracks: advisories then stay off.
+bool MakeTracker(bool on) {
+  if (!on) {
+    tracker.reset();
+    return true;
+  }
+  if (!tracker) tracker.reset(new (std::nothrow) AdvisoryTracker());
+  if (tracker) tracker->Reset();
+  return tracker != nullptr;
+}
+
 void SwitchAdvisories(HWND window, bool on) {
+  if (!MakeTracker(on)) {
+    MessageBeep(MB_ICONEXCLAMATION);
+    on = false;
+  }
   choices.on = on;
-  tracker.Reset();
   if (!on) SetCaption(window, kCaption);
   TrafficAdvisoriesSwitched(on);
   RestartAutoRefresh(window);
@@ -50,6 +69,7 @@ void SwitchAdvisories(HWND window, bool on) {
 
 void LoadAdvisoryChoices(HWND mainWindow) {
   choices = ReadAdvisoryChoices();
+  if (!MakeTracker(choices.on)) choices.on = false;
   UpdateMenu(mainWindow);
 }
 
@@ -79,15 +99,15 @@ bool OnAdvisoryCommand(HWND mainWindow, int command) {
 }
 
 void TrackTraffic(const TrafficTable& table, double fetchedAt) {
-  if (choices.on) tracker.Update(table, table.DecodeOwnPosition(), fetchedAt);
+  if (choices.on && tracker) tracker->Update(table, table.DecodeOwnPosition(), fetchedAt);
 }
 
 void ShowAdvisoryAlert(HWND mainWindow, const TrafficTable& table) {
-  if (!choices.on) return;
+  if (!choices.on || !tracker) return;
   bool began = false;
-  for (int slot = 0; slot < kMaxSlots; ++slot) began = began || tracker.Target(slot).began;
+  for (int slot = 0; slot < kMaxSlots; ++slot) began = began || tracker->Target(slot).began;
   if (began && !choices.mute) MessageBeep(MB_ICONEXCLAMATION);
-  const int slot = tracker.StrongestSlot();
+  const int slot = tracker->StrongestSlot();
   if (slot < 0 || !table.SlotOccupied(slot)) {
     SetCaption(mainWindow, kCaption);
     return;
@@ -99,6 +119,12 @@ void ShowAdvisoryAlert(HWND mainWindow, const TrafficTable& table) {
   SetCaption(mainWindow, text);
 }
 
-const AdvisoryTracker& TrafficTracker() { return tracker; }
+const TargetAdvisory& TrafficTarget(int slot) {
+  return tracker ? tracker->Target(slot) : untracked;
+}
+
+int CompareTrafficThreat(int slotA, int slotB) {
+  return tracker ? CompareThreat(*tracker, slotA, slotB) : 0;
+}
 
 UINT AutoRefreshPeriodMs() { return choices.on ? kAdvisoryPeriodMs : kPeriodMs; }

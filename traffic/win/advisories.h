@@ -20,7 +20,10 @@ bool OnAdvisoryCommand(HWND mainWindow, int command);
 void TrackTraffic(const TrafficTable& table, double fetchedAt);
 // After the rows are filled: the caption while a TA lasts, one sound per new advisory.
 void ShowAdvisoryAlert(HWND mainWindow, const TrafficTable& table);
-const AdvisoryTracker& TrafficTracker();
+// A slot's class and approach; untracked while advisories are off.
+const TargetAdvisory& TrafficTarget(int slot);
+// The sort by threat (CompareThreat); 0 while advisories are off.
+int CompareTrafficThreat(int slotA, int slotB);
 
 // The AutoRefresh period: 1 s while advisories are on, else 2 s.
 UINT AutoRefreshPeriodMs();

@@ -57,7 +57,7 @@ ScopeLayout CurrentLayout(HWND window) {
   view.rangeNm = StepScopeRangeNm(rangeNm, 0, view.advisories);  // 3 nm only with advisories
   view.filter = CurrentAdvisoryChoices().filter;
   if (view.advisories)
-    for (ScopeTarget& t : targets) t.level = TrafficTracker().Target(t.slot).level;
+    for (ScopeTarget& t : targets) t.level = TrafficTarget(t.slot).level;
   return LayoutScopeView(targets, view, table.DecodeOwnPosition().variation, SelectedSlot(),
                          int(client.right), int(client.bottom), textSize);
 }

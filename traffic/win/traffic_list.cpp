@@ -60,7 +60,7 @@ int CALLBACK CompareRows(LPARAM a, LPARAM b, LPARAM column) {
   if (column >= kAdvisoryFirstColumn) {
     if (!table.SlotOccupied(int(a)) || !table.SlotOccupied(int(b)))
       return table.CompareSlots(int(a), int(b), kColumnSlot);
-    const int threat = CompareThreat(TrafficTracker(), int(a), int(b));
+    const int threat = CompareTrafficThreat(int(a), int(b));
     return threat ? threat : int(a - b);
   }
   return table.CompareSlots(int(a), int(b), int(column));
@@ -144,7 +144,7 @@ bool FillRows() {
       LvSetCellText(row, column, texts.cell[column - 1]);
     if (!AdvisoriesOn()) continue;
     AdvisoryCells cells;
-    FormatAdvisoryCells(TrafficTracker().Target(int(item.lParam)), cells);
+    FormatAdvisoryCells(TrafficTarget(int(item.lParam)), cells);
     if (!texts.cell[0][0]) cells = AdvisoryCells();  // an empty slot shows only its number
     for (int k = 0; k < kAdvisoryColumns; ++k)
       LvSetCellText(row, kAdvisoryFirstColumn + k, cells.cell[k]);
@@ -198,7 +198,7 @@ LRESULT TrafficListCustomDraw(const NMLVCUSTOMDRAW* draw) {
   if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT || !AdvisoriesOn()) return CDRF_DODEFAULT;
   const int slot = int(draw->nmcd.lItemlParam);
   if (!table.SlotOccupied(slot)) return CDRF_DODEFAULT;
-  const ThreatLevel level = TrafficTracker().Target(slot).level;
+  const ThreatLevel level = TrafficTarget(slot).level;
   NMLVCUSTOMDRAW* change = const_cast<NMLVCUSTOMDRAW*>(draw);
   if (level == kThreatResolution) {
     change->clrText = kResolutionRowText;
