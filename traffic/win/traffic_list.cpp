@@ -145,7 +145,7 @@ bool FillRows() {
     if (!AdvisoriesOn()) continue;
     AdvisoryCells cells;
     FormatAdvisoryCells(TrafficTarget(int(item.lParam)), cells);
-    if (!texts.cell[0][0]) cells = AdvisoryCells();  // an empty slot shows only its number
+    if (!table.SlotOccupied(int(item.lParam))) cells = AdvisoryCells();  // only its number
     for (int k = 0; k < kAdvisoryColumns; ++k)
       LvSetCellText(row, kAdvisoryFirstColumn + k, cells.cell[k]);
   }
