@@ -102,6 +102,13 @@ void TrackTraffic(const TrafficTable& table, double fetchedAt) {
   if (choices.on && tracker) tracker->Update(table, table.DecodeOwnPosition(), fetchedAt);
 }
 
+void ForgetTrafficTracks(HWND mainWindow) {
+  if (!choices.on || !tracker) return;
+  tracker->Reset();
+  SetCaption(mainWindow, kCaption);
+  if (HWND list = TrafficList()) InvalidateRect(list, nullptr, FALSE);
+}
+
 void ShowAdvisoryAlert(HWND mainWindow, const TrafficTable& table) {
   if (!choices.on || !tracker) return;
   bool began = false;

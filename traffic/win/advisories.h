@@ -18,6 +18,8 @@ bool OnAdvisoryCommand(HWND mainWindow, int command);
 // After every successful fetch with slots, with the moment of its replies in seconds: the
 // tracker follows the table (only while on).
 void TrackTraffic(const TrafficTable& table, double fetchedAt);
+// A refresh that brought no traffic: every track and alert ends (the caption back to normal).
+void ForgetTrafficTracks(HWND mainWindow);
 // After the rows are filled: the caption while a TA lasts, one sound per new advisory.
 void ShowAdvisoryAlert(HWND mainWindow, const TrafficTable& table);
 // A slot's class and approach; untracked while advisories are off.

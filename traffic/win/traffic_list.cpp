@@ -153,11 +153,18 @@ bool FillRows() {
 }
 
 void RefreshOnce(HWND mainWindow) {
-  if (!FetchTraffic()) return;
+  // No alert outlives the traffic it was about: a failed fetch or an empty table ends them.
+  if (!FetchTraffic()) {
+    ForgetTrafficTracks(mainWindow);
+    return;
+  }
   // The moment of the replies, for the tracks: before the rows are made or filled.
   const double fetchedAt = double(GetTickCount64()) / 1000.0;
   const int slotCount = table.GetSlotCount();
-  if (slotCount == 0) return;
+  if (slotCount == 0) {
+    ForgetTrafficTracks(mainWindow);
+    return;
+  }
   if (!rowsMade) {
     rowsMade = true;
     MakeRows(mainWindow, slotCount);
