@@ -110,14 +110,10 @@ void ClassSymbol(Picture& pic, int x, int y, ThreatLevel level, Colour c) {
       pic.Disc({x - h, y - h, x + h + 1, y + h + 1}, c);
       break;
     case kThreatProximate:
-      pic.Triangle(x - h, y, x + h, y, x, y - h, c);
-      pic.Triangle(x - h, y, x + h, y, x, y + h, c);
+      pic.Diamond({x - h, y - h, x + h + 1, y + h + 1}, c, true);
       break;
     default:
-      pic.Line(x - h, y, x, y - h, c);
-      pic.Line(x, y - h, x + h, y, c);
-      pic.Line(x + h, y, x, y + h, c);
-      pic.Line(x, y + h, x - h, y, c);
+      pic.Diamond({x - h, y - h, x + h + 1, y + h + 1}, c, false);
       break;
   }
 }

@@ -143,15 +143,17 @@ TEST(ScopeAdvisories, SymbolsByClass) {
   const Picture& p = l.picture;
   EXPECT_EQ(Count(p, ItemKind::kDisc, sc::kTrafficAdvisory), 1);
   EXPECT_EQ(Count(p, ItemKind::kFill, sc::kResolution), 1);
-  EXPECT_EQ(Count(p, ItemKind::kTriangle, sc::kTarget), 2);  // the filled diamond
-  // The open diamond: four lines round (409, 250), besides the heading leaders.
-  int diamondLines = 0;
-  for (const PictureItem& i : p.items)
-    diamondLines += i.kind == ItemKind::kLine && std::abs(i.x0 - 409) <= 5 &&
-                    std::abs(i.x1 - 409) <= 5 && std::abs(i.y0 - 250) <= 5 &&
-                    std::abs(i.y1 - 250) <= 5 && i.x0 != i.x1;
-  EXPECT_GE(diamondLines, 4);
+  EXPECT_EQ(Count(p, ItemKind::kFilledDiamond, sc::kTarget), 1);
+  EXPECT_EQ(Count(p, ItemKind::kDiamond, sc::kTarget), 1);
   for (const PictureItem& i : p.items) {
+    if (i.kind == ItemKind::kDiamond) {  // the open one, east at 10 of 20 nm
+      EXPECT_EQ((i.x0 + i.x1) / 2, 300 + 109);
+      EXPECT_EQ((i.y0 + i.y1) / 2, 250);
+    }
+    if (i.kind == ItemKind::kFilledDiamond) {  // south
+      EXPECT_EQ((i.x0 + i.x1) / 2, 300);
+      EXPECT_EQ((i.y0 + i.y1) / 2, 250 + 109);
+    }
     if (i.kind == ItemKind::kDisc) {
       EXPECT_EQ((i.x0 + i.x1) / 2, 300 - 109);
       EXPECT_EQ((i.y0 + i.y1) / 2, 250);
