@@ -154,12 +154,16 @@ bool FillRows() {
 
 void RefreshOnce(HWND mainWindow) {
   // No alert outlives the traffic it was about: a failed fetch or an empty table ends them.
+  const ULONGLONG sent = GetTickCount64();
   if (!FetchTraffic()) {
     ForgetTrafficTracks(mainWindow);
     return;
   }
-  // The moment of the replies, for the tracks: before the rows are made or filled.
-  const double fetchedAt = double(GetTickCount64()) / 1000.0;
+  // The moment of the replies, for the tracks: half way through a quick exchange (the module
+  // read them somewhere in it), else its end; before the rows are made or filled.
+  const ULONGLONG answered = GetTickCount64();
+  const double fetchedAt =
+      double(answered - sent < 500 ? sent + (answered - sent) / 2 : answered) / 1000.0;
   const int slotCount = table.GetSlotCount();
   if (slotCount == 0) {
     ForgetTrafficTracks(mainWindow);
