@@ -79,6 +79,17 @@ void Picture::Triangle(int x0, int y0, int x1, int y1, int x2, int y2, Colour c)
   items.push_back(item);
 }
 
+void Picture::Disc(const Box& b, Colour c) {
+  if (b.right > b.left && b.bottom > b.top)
+    items.push_back(Item(ItemKind::kDisc, c, b.left, b.top, b.right, b.bottom));
+}
+
+void Picture::Diamond(const Box& b, Colour c, bool filled) {
+  if (b.right > b.left && b.bottom > b.top)
+    items.push_back(Item(filled ? ItemKind::kFilledDiamond : ItemKind::kDiamond, c, b.left, b.top,
+                         b.right, b.bottom));
+}
+
 Box TextBox(int x, int y, size_t length, TextAnchor anchor, const TextSize& size) {
   const int w = int(length) * size.charWidth;
   Box b;

@@ -35,6 +35,9 @@ enum class ItemKind : uint8_t {
   kText,      // text at (x0, y0): the anchor says which point of the text that is
   kEllipse,   // outline of the ellipse in the box
   kTriangle,  // filled triangle (x0, y0), (x1, y1), (x2, y2)
+  kDisc,      // the ellipse in the box, filled
+  kDiamond,   // outline of the diamond whose corners touch the box's sides' middles
+  kFilledDiamond,
 };
 
 enum class TextAnchor : uint8_t { kLeft, kCentre, kRight };  // all vertically centred
@@ -70,6 +73,8 @@ struct Picture {
   void Text(int x, int y, const char* text, Colour c, TextAnchor anchor = TextAnchor::kLeft);
   void Ellipse(const Box& b, Colour c);
   void Triangle(int x0, int y0, int x1, int y1, int x2, int y2, Colour c);
+  void Disc(const Box& b, Colour c);
+  void Diamond(const Box& b, Colour c, bool filled);
 };
 
 // The box a text of that many characters covers with the anchor at (x, y).

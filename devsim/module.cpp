@@ -50,6 +50,8 @@ bool DevsimModule::ApplyOptions(const DevsimOptions& o, bool everything) {
   weather_.SetMode(o.mode);
   weather_.SetIcao(o.icao);
   if (everything || (o.given & kGivenAircraft) || o.aircraft != options_.aircraft) traffic_.Reset(o.aircraft);
+  if (everything || (o.given & kGivenEncounter) || o.encounter != options_.encounter)
+    traffic_.SetEncounter(o.encounter);
   traffic_.SetHeaderOverride(o.trafficSlots, o.trafficRecordSize);
   weather_.SetDescriptorLie(o.lieDescriptors);
   if (everything || o.logFile != options_.logFile) {

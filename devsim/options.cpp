@@ -131,6 +131,9 @@ bool ParseDevsimOptions(const char* commandLine, DevsimOptions& out) {
         }
       if (!known) return false;
       out.given |= kGivenLieDescriptors;
+    } else if (name == "encounter") {
+      if (!ParseEncounter(value, out.encounter)) return false;
+      out.given |= kGivenEncounter;
     } else if (name == "title") {
       if (!hasValue) return false;
       out.title = value;

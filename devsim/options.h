@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "devsim/encounter.h"
+
 // Bits of DevsimOptions::given: which switches the last parse saw.
 enum DevsimSwitch : uint32_t {
   kGivenWeather = 1u << 0,
@@ -22,6 +24,7 @@ enum DevsimSwitch : uint32_t {
   kGivenLog = 1u << 12,
   kGivenTitle = 1u << 13,
   kGivenLieDescriptors = 1u << 14,
+  kGivenEncounter = 1u << 15,
 };
 
 // What the descriptor of every non-empty weather table claims (--lie-descriptors); the table
@@ -50,6 +53,7 @@ struct DevsimOptions {
   std::string logFile;           // --log=FILE; empty: no log
   std::string title = "devsim";  // --title=TEXT
   DescriptorLie lieDescriptors = DescriptorLie::kNone;  // --lie-descriptors=none|more|huge|size0|small
+  Encounter encounter = Encounter::kNone;  // --encounter=NAME (encounter.h); none: random traffic
   uint32_t given = 0;            // DevsimSwitch bits set by the last parse
 };
 

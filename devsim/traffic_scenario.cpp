@@ -60,6 +60,10 @@ double TrafficScenario::Random() {
 
 void TrafficScenario::Reset(int aircraft) {
   aircraft = std::max(0, std::min(aircraft, kTrafficMaxSlots));
+  aircraft_ = aircraft;
+  ownLatitude_ = kUserLatitude;
+  ownLongitude_ = kUserLongitude;
+  ownAltitudeMetres_ = kUserAltitudeMetres;
   int gaps = std::min(aircraft / 6, kTrafficMaxSlots - aircraft);
   int slotCount = aircraft + gaps;
   random_ = 0x2545F491u;
@@ -105,6 +109,39 @@ void TrafficScenario::Reset(int aircraft) {
     a.com1 = kFrequencies[k % 9];
     ++k;
   }
+  if (encounter_ != Encounter::kNone) LoadEncounter();
+}
+
+void TrafficScenario::SetEncounter(Encounter encounter) {
+  encounter_ = encounter;
+  encounterSeconds_ = 0;
+  ++encounterStarts_;
+  if (encounter == Encounter::kNone)
+    Reset(aircraft_);
+  else
+    LoadEncounter();
+}
+
+void TrafficScenario::LoadEncounter() {
+  const EncounterState state = EncounterAt(encounter_, encounterSeconds_, encounterStarts_);
+  ownLatitude_ = state.own.latitude;
+  ownLongitude_ = state.own.longitude;
+  ownAltitudeMetres_ = state.own.altitude / 3.28084;
+  slots_.assign(state.slots.size(), TrafficAircraft());
+  for (size_t i = 0; i < state.slots.size(); ++i) {
+    const EncounterAircraft& e = state.slots[i];
+    TrafficAircraft& a = slots_[i];
+    a.id = e.id;
+    a.latitude = e.latitude;
+    a.longitude = e.longitude;
+    a.altitude = e.altitude;
+    a.heading = e.heading;
+    a.groundSpeed = e.groundSpeed;
+    a.verticalSpeed = e.verticalSpeed;
+    a.targetAltitude = e.altitude;
+    std::memcpy(a.identifier, e.identifier, sizeof a.identifier);
+    a.com1 = kFrequencies[i % 9];
+  }
 }
 
 // A level aircraft picks a new level: airliners up or down, light aircraft a little.
@@ -119,7 +156,12 @@ void TrafficScenario::NewLevel(TrafficAircraft& a) {
 }
 
 void TrafficScenario::Advance(double seconds) {
-  if (seconds <= 0) return;
+  if (!(seconds > 0)) return;
+  if (encounter_ != Encounter::kNone) {
+    encounterSeconds_ += seconds;
+    LoadEncounter();
+    return;
+  }
   for (TrafficAircraft& a : slots_) {
     if (a.id == 0) continue;
     double nm = a.groundSpeed * seconds / 3600.0;
@@ -182,9 +224,9 @@ bool TrafficScenario::Read(uint32_t offset, uint8_t* out, size_t size) const {
     PutU16(area, uint16_t(kMagneticVariation));
     length = 2;
   } else if (offset == kOwnPositionOffset) {
-    EncodeLatitude64(area, kUserLatitude);
-    EncodeLongitude64(area + 8, kUserLongitude);
-    EncodeAltitude64(area + 16, kUserAltitudeMetres);
+    EncodeLatitude64(area, ownLatitude_);
+    EncodeLongitude64(area + 8, ownLongitude_);
+    EncodeAltitude64(area + 16, ownAltitudeMetres_);
     length = kOwnPositionSize;
   } else if (offset == kTrafficTableOffset) {
     BuildTable(area);

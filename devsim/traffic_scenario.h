@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "devsim/encounter.h"
+
 constexpr uint32_t kMagneticVariationOffset = 0x02A0;  // 2 bytes
 constexpr uint32_t kOwnPositionOffset = 0x0560;        // 24 bytes
 constexpr uint32_t kTrafficTableOffset = 0xF000;       // 4096 bytes
@@ -48,6 +50,11 @@ class TrafficScenario {
   // slots among them while room allows. The same count always gives the same start.
   void Reset(int aircraft);
   void Advance(double seconds);
+  // A scripted encounter in place of the random traffic (kNone: back to it), from its start;
+  // the own position then moves with it.
+  void SetEncounter(Encounter encounter);
+  Encounter CurrentEncounter() const { return encounter_; }
+  double EncounterSeconds() const { return encounterSeconds_; }
   // Values the table header claims instead of the true ones (-1: the true one). A claimed
   // record size of 40 or more is also the stride the records are laid out with; a smaller one
   // only lies in the header. Records are written only where they fit in the 4096 bytes.
@@ -65,9 +72,17 @@ class TrafficScenario {
  private:
   std::vector<TrafficAircraft> slots_;
   uint32_t random_ = 1;
+  int aircraft_ = 0;
+  Encounter encounter_ = Encounter::kNone;
+  double encounterSeconds_ = 0;
+  uint32_t encounterStarts_ = 0;
+  double ownLatitude_ = kUserLatitude;
+  double ownLongitude_ = kUserLongitude;
+  double ownAltitudeMetres_ = kUserAltitudeMetres;
   int slotsOverride_ = -1;
   int recordSizeOverride_ = -1;
 
   double Random();  // 0 to 1
   void NewLevel(TrafficAircraft& a);
+  void LoadEncounter();
 };

@@ -14,7 +14,7 @@
 #include "weather/command_line.h"
 #include "weather/layer_fields.h"
 #include "weather/pane_format.h"
-#include "weather/placement.h"
+#include "common/placement.h"
 #include "weather/snapshot.h"
 
 namespace core_fuzz {

@@ -13,8 +13,11 @@ namespace {
 
 constexpr double kPi = 3.14159265358979;
 constexpr double kRanges[kScopeRangeCount] = {2.5, 5, 10, 20, 40, 80, 160};
-// Ring spacing per range: labels that read as round numbers.
-constexpr double kRingSteps[kScopeRangeCount] = {0.5, 1, 2.5, 5, 10, 20, 40};
+// The steps with advisories on: 3 nm for the close ones.
+constexpr int kAdvisoryRangeCount = 8;
+constexpr double kAdvisoryRanges[kAdvisoryRangeCount] = {2.5, 3, 5, 10, 20, 40, 80, 160};
+constexpr double kAdvisoryRingSteps[kAdvisoryRangeCount] = {0.5, 1, 1, 2.5, 5, 10, 20, 40};
+constexpr int kAdvisoryHalf = 5;  // the class symbols are 11 pixels across
 constexpr int kSymbolHalf = 3;  // the symbol is 7 pixels square
 constexpr int kLeaderLength = 18;
 constexpr int kHitRadius = 9;
@@ -63,6 +66,84 @@ int StepScopeRange(int index, int steps) {
   return std::min(std::max(index + steps, 0), kScopeRangeCount - 1);
 }
 
+double StepScopeRangeNm(double rangeNm, int steps, bool advisories) {
+  // The nearest step at or above the range, then `steps` further, skipping 3 nm when off.
+  int index = kAdvisoryRangeCount - 1;
+  for (int i = 0; i < kAdvisoryRangeCount; ++i)
+    if (kAdvisoryRanges[i] >= rangeNm - 1e-9) {
+      index = i;
+      break;
+    }
+  const int direction = steps < 0 ? -1 : 1;
+  for (int n = steps < 0 ? -steps : steps; n > 0; --n) {
+    int next = index + direction;
+    if (!advisories && next == 1) next += direction;
+    if (next < 0 || next >= kAdvisoryRangeCount) break;
+    index = next;
+  }
+  if (!advisories && index == 1) index = 2;
+  return kAdvisoryRanges[index];
+}
+
+namespace {
+
+double RingStep(double rangeNm) {
+  for (int i = 0; i < kAdvisoryRangeCount; ++i)
+    if (std::fabs(kAdvisoryRanges[i] - rangeNm) < 1e-9) return kAdvisoryRingSteps[i];
+  return rangeNm / 4;
+}
+
+Colour ClassColour(ThreatLevel level, bool selected) {
+  if (level == kThreatResolution) return sc::kResolution;
+  if (level == kThreatTraffic) return sc::kTrafficAdvisory;
+  return selected ? sc::kSelected : sc::kTarget;
+}
+
+// The class symbol centred at (x, y).
+void ClassSymbol(Picture& pic, int x, int y, ThreatLevel level, Colour c) {
+  const int h = kAdvisoryHalf;
+  switch (level) {
+    case kThreatResolution:
+      pic.Fill({x - h + 1, y - h + 1, x + h, y + h}, c);
+      break;
+    case kThreatTraffic:
+      pic.Disc({x - h, y - h, x + h + 1, y + h + 1}, c);
+      break;
+    case kThreatProximate:
+      pic.Diamond({x - h, y - h, x + h + 1, y + h + 1}, c, true);
+      break;
+    default:
+      pic.Diamond({x - h, y - h, x + h + 1, y + h + 1}, c, false);
+      break;
+  }
+}
+
+// Half a disc or half a square on the outer ring at the bearing, the half inside the ring.
+void HalfSymbol(Picture& pic, int cx, int cy, int radius, double bearing, ThreatLevel level,
+                Colour c) {
+  const double a = std::isfinite(bearing) ? bearing * kPi / 180.0 : 0;
+  const double px = cx + radius * std::sin(a), py = cy - radius * std::cos(a);
+  const double tx = std::cos(a), ty = std::sin(a);    // along the ring
+  const double ux = -std::sin(a), uy = std::cos(a);   // towards the centre
+  const double h = kAdvisoryHalf + 1;
+  auto X = [&](double t, double u) { return SafeInt(px + t * tx + u * ux); };
+  auto Y = [&](double t, double u) { return SafeInt(py + t * ty + u * uy); };
+  if (level == kThreatResolution) {
+    pic.Triangle(X(-h, 0), Y(-h, 0), X(h, 0), Y(h, 0), X(h, h), Y(h, h), c);
+    pic.Triangle(X(-h, 0), Y(-h, 0), X(h, h), Y(h, h), X(-h, h), Y(-h, h), c);
+    return;
+  }
+  constexpr int kFan = 6;
+  for (int k = 0; k < kFan; ++k) {
+    const double a0 = kPi * k / kFan, a1 = kPi * (k + 1) / kFan;
+    pic.Triangle(X(0, 0), Y(0, 0), X(h * std::cos(a0), h * std::sin(a0)),
+                 Y(h * std::cos(a0), h * std::sin(a0)), X(h * std::cos(a1), h * std::sin(a1)),
+                 Y(h * std::cos(a1), h * std::sin(a1)), c);
+  }
+}
+
+}  // namespace
+
 void FormatScopeHeight(double heightDiff, char* out, size_t size) {
   const double magnitude = std::fabs(heightDiff) + 0.5;
   const unsigned hundreds = magnitude < 999.0 ? unsigned(magnitude) % 1000u : 999u;
@@ -76,13 +157,21 @@ void FormatScopeVariation(int16_t variation, char* out, size_t size) {
 
 ScopeLayout LayoutScope(const std::vector<ScopeTarget>& targets, int rangeIndex, int16_t variation,
                         int selectedSlot, int width, int height, const TextSize& text) {
+  ScopeView view;
+  view.rangeNm = ScopeRange(rangeIndex);
+  return LayoutScopeView(targets, view, variation, selectedSlot, width, height, text);
+}
+
+ScopeLayout LayoutScopeView(const std::vector<ScopeTarget>& targets, const ScopeView& view,
+                            int16_t variation, int selectedSlot, int width, int height,
+                            const TextSize& text) {
   ScopeLayout out;
   Picture& pic = out.picture;
   pic.width = std::max(width, 0);
   pic.height = std::max(height, 0);
   pic.background = sc::kBackground;
-  const int index = std::min(std::max(rangeIndex, 0), kScopeRangeCount - 1);
-  out.rangeNm = kRanges[index];
+  out.rangeNm = std::isfinite(view.rangeNm) && view.rangeNm > 0 ? view.rangeNm : 20;
+  const bool advisories = view.advisories;
   const int margin = 2 * text.height + 4;
   out.centreX = width / 2;
   out.centreY = height / 2;
@@ -99,7 +188,7 @@ ScopeLayout LayoutScope(const std::vector<ScopeTarget>& targets, int rangeIndex,
   const int cx = out.centreX, cy = out.centreY, R = out.radius;
 
   // Rings, their distances along the lower right, north and the corners' texts.
-  const double step = kRingSteps[index];
+  const double step = RingStep(out.rangeNm);
   for (int k = 1; k * step <= out.rangeNm + 1e-9; ++k) {
     const int r = SafeInt(k * step / out.rangeNm * R);
     pic.Ellipse({cx - r, cy - r, cx + r + 1, cy + r + 1}, sc::kRing);
@@ -127,10 +216,11 @@ ScopeLayout LayoutScope(const std::vector<ScopeTarget>& targets, int rangeIndex,
     const double a = t.bearing * kPi / 180.0;
     const bool finite = std::isfinite(t.distance) && std::isfinite(t.bearing);
     m.inRange = finite && t.distance <= out.rangeNm;
+    m.shown = !advisories || FilterShows(view.filter, t.heightDiff * 100, t.level);
     const double r = m.inRange ? t.distance / out.rangeNm * R : R;
     m.x = cx + SafeInt(r * std::sin(finite ? a : 0));
     m.y = cy - SafeInt(r * std::cos(finite ? a : 0));
-    if (m.inRange)
+    if (m.inRange && m.shown)
       placed.boxes.push_back({m.x - kSymbolHalf - 1, m.y - kSymbolHalf - 1, m.x + kSymbolHalf + 2,
                               m.y + kSymbolHalf + 2});
   }
@@ -138,9 +228,16 @@ ScopeLayout LayoutScope(const std::vector<ScopeTarget>& targets, int rangeIndex,
   for (size_t i = 0; i < targets.size(); ++i) {
     const ScopeTarget& t = targets[i];
     const ScopeMark& m = out.marks[i];
-    const Colour colour = t.slot == selectedSlot ? sc::kSelected
-                          : m.inRange            ? sc::kTarget
-                                                 : sc::kOffRange;
+    if (!m.shown) continue;
+    const bool advisory = t.level == kThreatTraffic || t.level == kThreatResolution;
+    Colour colour = t.slot == selectedSlot ? sc::kSelected
+                    : m.inRange            ? sc::kTarget
+                                           : sc::kOffRange;
+    if (advisories && (m.inRange || advisory)) colour = ClassColour(t.level, t.slot == selectedSlot);
+    if (!m.inRange && advisories && advisory) {
+      HalfSymbol(pic, cx, cy, R, t.bearing, t.level, colour);
+      continue;
+    }
     if (!m.inRange) {
       // A wedge on the outer ring pointing out along the bearing.
       const double a = std::isfinite(t.bearing) ? t.bearing * kPi / 180.0 : 0;
@@ -153,8 +250,11 @@ ScopeLayout LayoutScope(const std::vector<ScopeTarget>& targets, int rangeIndex,
     const double h = t.heading * kPi / 180.0;
     pic.Line(m.x, m.y, m.x + SafeInt(kLeaderLength * std::sin(h)),
              m.y - SafeInt(kLeaderLength * std::cos(h)), colour);
-    pic.Fill({m.x - kSymbolHalf, m.y - kSymbolHalf, m.x + kSymbolHalf + 1, m.y + kSymbolHalf + 1},
-             colour);
+    if (advisories)
+      ClassSymbol(pic, m.x, m.y, t.level, colour);
+    else
+      pic.Fill({m.x - kSymbolHalf, m.y - kSymbolHalf, m.x + kSymbolHalf + 1, m.y + kSymbolHalf + 1},
+               colour);
     if (t.slot == selectedSlot) pic.Frame({m.x - 7, m.y - 7, m.x + 8, m.y + 8}, sc::kSelected);
   }
 
@@ -162,7 +262,7 @@ ScopeLayout LayoutScope(const std::vector<ScopeTarget>& targets, int rangeIndex,
   // is left out rather than drawn over another.
   std::vector<size_t> order;
   for (size_t i = 0; i < targets.size(); ++i)
-    if (out.marks[i].inRange) order.push_back(i);
+    if (out.marks[i].inRange && out.marks[i].shown) order.push_back(i);
   std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
     const bool sa = targets[a].slot == selectedSlot, sb = targets[b].slot == selectedSlot;
     if (sa != sb) return sa;
@@ -173,7 +273,10 @@ ScopeLayout LayoutScope(const std::vector<ScopeTarget>& targets, int rangeIndex,
     const ScopeTarget& t = targets[i];
     ScopeMark& m = out.marks[i];
     char heightText[8];
-    FormatScopeHeight(t.heightDiff, heightText, sizeof heightText);
+    if (advisories)
+      FormatRelativeAltitude(t.heightDiff, heightText, sizeof heightText);
+    else
+      FormatScopeHeight(t.heightDiff, heightText, sizeof heightText);
     const bool arrow = std::abs(t.verticalSpeed) >= kScopeClimbArrowFpm;
     const int identWidth = int(strnlen(t.identifier, sizeof t.identifier)) * text.charWidth;
     const int heightWidth = int(std::strlen(heightText) + (arrow ? 2 : 0)) * text.charWidth;
@@ -200,7 +303,9 @@ ScopeLayout LayoutScope(const std::vector<ScopeTarget>& targets, int rangeIndex,
     m.labelled = true;
     m.label = *chosen;
     placed.boxes.push_back(*chosen);
-    const Colour colour = t.slot == selectedSlot ? sc::kSelected : sc::kTarget;
+    const Colour colour = advisories ? ClassColour(t.level, t.slot == selectedSlot)
+                          : t.slot == selectedSlot ? sc::kSelected
+                                                   : sc::kTarget;
     const int y0 = chosen->top + text.height / 2;
     pic.Text(chosen->left, y0, t.identifier, colour);
     pic.Text(chosen->left, y0 + text.height, heightText, colour);
@@ -221,6 +326,7 @@ int ScopeHitTest(const ScopeLayout& layout, int x, int y) {
   int best = -1;
   long long bestSquare = (long long)kHitRadius * kHitRadius + 1;
   for (const ScopeMark& m : layout.marks) {
+    if (!m.shown) continue;
     const long long dx = m.x - x, dy = m.y - y, square = dx * dx + dy * dy;
     if (square < bestSquare) {
       bestSquare = square;

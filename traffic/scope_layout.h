@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/picture.h"
+#include "traffic/advisory_display.h"
 #include "traffic/traffic_table.h"
 
 struct ScopeTarget {
@@ -16,6 +17,7 @@ struct ScopeTarget {
   double heightDiff = 0;  // hundreds of feet, + above the user
   int heading = 0;        // magnetic degrees, as the list shows it
   int verticalSpeed = 0;  // feet per minute
+  ThreatLevel level = kThreatNone;  // drawn only while advisories are on
 };
 
 // Every occupied slot of the last fetch, with the list's own arithmetic. The table is copied:
@@ -28,6 +30,8 @@ double ScopeRange(int index);          // 2.5, 5, 10, 20, 40, 80, 160
 constexpr int kDefaultScopeRange = 3;  // 20 nm
 // The index `steps` further (negative: closer in), kept to the ends.
 int StepScopeRange(int index, int steps);
+// The same by nautical miles; with advisories on 3 nm joins the steps (2.5, 3, 5 ... 160).
+double StepScopeRangeNm(double rangeNm, int steps, bool advisories);
 
 // A climb or descent of this many feet per minute or more gets an arrow.
 constexpr int kScopeClimbArrowFpm = 500;
@@ -41,6 +45,7 @@ struct ScopeMark {
   int slot = 0;
   int x = 0, y = 0;  // the symbol's centre, or the mark's point on the outer ring
   bool inRange = true;
+  bool shown = true;  // false: left out by the altitude filter
   bool labelled = false;
   Box label;  // where the identifier and height went, when labelled
 };
@@ -56,6 +61,19 @@ struct ScopeLayout {
 ScopeLayout LayoutScope(const std::vector<ScopeTarget>& targets, int rangeIndex, int16_t variation,
                         int selectedSlot, int width, int height, const TextSize& text);
 
+// With advisories on, targets are drawn by their class: an open diamond (other), a filled
+// diamond (proximate), an amber disc (TA), a red square (resolution level); a TA or
+// resolution-level target beyond the range is half a symbol on the outer ring, and the
+// altitude filter leaves out the others outside its band. Off, the picture is LayoutScope's.
+struct ScopeView {
+  double rangeNm = 20;
+  bool advisories = false;
+  AltitudeFilter filter = kFilterNorm;
+};
+ScopeLayout LayoutScopeView(const std::vector<ScopeTarget>& targets, const ScopeView& view,
+                            int16_t variation, int selectedSlot, int width, int height,
+                            const TextSize& text);
+
 // The slot whose symbol or mark is nearest to (x, y) within a few pixels, or -1.
 int ScopeHitTest(const ScopeLayout& layout, int x, int y);
 
@@ -68,4 +86,6 @@ constexpr Colour kSelected = {255, 215, 0};
 constexpr Colour kOffRange = {120, 200, 150};
 constexpr Colour kOwn = {255, 255, 255};
 constexpr Colour kText = {170, 220, 185};
+constexpr Colour kTrafficAdvisory = {255, 176, 0};  // amber
+constexpr Colour kResolution = {255, 40, 40};
 }  // namespace scope_colours

@@ -77,6 +77,25 @@ class Painter {
     ::Ellipse(dc_, X(i.x0), Y(i.y0), X(i.x1), Y(i.y1));
   }
 
+  void Disc(const PictureItem& i) {
+    SetDCPenColor(dc_, Rgb(i.colour));
+    SetDCBrushColor(dc_, Rgb(i.colour));
+    SelectedObject pen(dc_, GetStockObject(DC_PEN));
+    SelectedObject brush(dc_, GetStockObject(DC_BRUSH));
+    ::Ellipse(dc_, X(i.x0), Y(i.y0), X(i.x1), Y(i.y1));
+  }
+
+  // One polygon, so that a hundred symbols cost a hundred calls, not four hundred lines.
+  void Diamond(const PictureItem& i, bool filled) {
+    SetDCPenColor(dc_, Rgb(i.colour));
+    SetDCBrushColor(dc_, Rgb(i.colour));
+    SelectedObject pen(dc_, GetStockObject(DC_PEN));
+    SelectedObject brush(dc_, GetStockObject(filled ? DC_BRUSH : NULL_BRUSH));
+    const int x = (X(i.x0) + X(i.x1)) / 2, y = (Y(i.y0) + Y(i.y1)) / 2;
+    const POINT points[4] = {{x, Y(i.y0)}, {X(i.x1) - 1, y}, {x, Y(i.y1) - 1}, {X(i.x0), y}};
+    Polygon(dc_, points, 4);
+  }
+
   void Triangle(const PictureItem& i) {
     SetDCPenColor(dc_, Rgb(i.colour));
     SetDCBrushColor(dc_, Rgb(i.colour));
@@ -155,6 +174,13 @@ void PaintPicture(HDC dc, const Picture& picture, HFONT font, const PictureScale
         break;
       case ItemKind::kTriangle:
         painter.Triangle(item);
+        break;
+      case ItemKind::kDisc:
+        painter.Disc(item);
+        break;
+      case ItemKind::kDiamond:
+      case ItemKind::kFilledDiamond:
+        painter.Diamond(item, item.kind == ItemKind::kFilledDiamond);
         break;
     }
   }

@@ -66,8 +66,18 @@ void ReleaseIdleBlock() {
   }
 }
 
+// An encounter is served as it stands at the very moment of the read, not at the last tick,
+// so that a display's warnings can be timed to the second.
+void CatchUpEncounter() {
+  if (module->Traffic().CurrentEncounter() == Encounter::kNone) return;
+  const DWORD now = GetTickCount();
+  module->Advance((now - lastTick) / 1000.0);
+  lastTick = now;
+}
+
 LRESULT OnIpc(WPARAM wParam) {
   uint32_t answer = 0;
+  CatchUpEncounter();
   char name[256];
   if (GlobalGetAtomNameA(static_cast<ATOM>(wParam), name, sizeof name)) {
     if (!lastBlock || lastBlockName != name) {
@@ -88,6 +98,7 @@ LRESULT OnCopyData(HWND window, const COPYDATASTRUCT* data) {
   DevsimOptions options = module->Options();
   if (!ParseDevsimOptions(text.c_str(), options)) return FALSE;
   bool applied = module->Apply(options);
+  lastTick = GetTickCount();  // a new encounter starts now
   SetWindowTextA(window, module->Options().title.c_str());
   StartAdvanceTimer(window);
   InvalidateRect(window, nullptr, TRUE);

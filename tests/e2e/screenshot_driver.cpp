@@ -1,5 +1,5 @@
 // Opens the windows the user guide shows, one after the other, for scripts/demo screenshots.
-//   screenshot_driver FOLDER
+//   screenshot_driver FOLDER [advisories]    (advisories: only the traffic advisory pictures)
 // For each picture it prints "shot NAME LEFT TOP WIDTH HEIGHT" (the window's rectangle on the
 // desktop) and waits until the script has taken it and made the file FOLDER\NAME.done. Ends
 // with "done", or with "failed: ..." on stderr and exit code 1.
@@ -277,6 +277,51 @@ void VentrelPictures() {
   palvio.Wait(5000);
 }
 
+// A head-on encounter with advisories on: the scope at 10 nm while the TA lasts, then the list
+// scrolled to its class columns.
+void AdvisoryPictures() {
+  char windows[MAX_PATH] = "";
+  GetWindowsDirectoryA(windows, sizeof windows);
+  const std::string ini = std::string(windows) + "\\Palvio.ini";
+  DeleteFileA(ini.c_str());
+  WritePrivateProfileStringA("Settings", "Advisories", "1", "Palvio.ini");
+  WritePrivateProfileStringA("Settings", "Mute", "1", "Palvio.ini");
+  DevsimRun sim;
+  Require(sim.Start(), "devsim did not start");
+  e2e::Process palvio;
+  Require(palvio.Start("\"" + e2e::ExeFolder() + "Palvio.exe\""), "Palvio did not start");
+  HWND traffic = e2e::WaitForWindow("Palvio", nullptr, kWait, palvio.Id());
+  Require(traffic != nullptr, "no Palvio window");
+  SetWindowPos(traffic, HWND_TOP, 0, 0, 995, 300, SWP_SHOWWINDOW);
+  HWND list = nullptr;
+  Require(e2e::WaitUntil([&] { return (list = e2e::LvFindChild(traffic)) != nullptr &&
+                                      !e2e::LvCell(list, 0, 1).empty(); },
+                         kWait),
+          "Palvio showed no traffic");
+  PostMessageA(traffic, WM_COMMAND, kScope, 0);
+  HWND scope = e2e::WaitForWindow("PalvioScope", nullptr, kWait, palvio.Id());
+  Require(scope != nullptr, "no scope window");
+  SetWindowPos(scope, HWND_TOP, 0, 0, 560, 600, SWP_SHOWWINDOW);
+  PostMessageA(scope, WM_KEYDOWN, VK_SUBTRACT, 0);  // 10 nm
+  Require(e2e::SendDevsimControl(sim.window, "--encounter=head-on"), "no encounter");
+  auto caption = [&] {
+    char text[64] = "";
+    GetWindowTextA(traffic, text, sizeof text);
+    return std::string(text);
+  };
+  Require(e2e::WaitUntil([&] { return caption().rfind("TRAFFIC", 0) == 0; }, 40000),
+          "no traffic advisory");
+  Sleep(4000);  // well inside: about 36 s before the closest approach
+  Shot("palvio-advisory", scope);
+  SetWindowPos(traffic, HWND_TOP, 0, 0, 995, 300, SWP_SHOWWINDOW);
+  SetForegroundWindow(traffic);
+  SendMessageA(list, LVM_SCROLL, 400, 0);
+  Shot("palvio-advisory-list", traffic);
+  PostMessageA(traffic, WM_COMMAND, kExit, 0);
+  palvio.Wait(5000);
+  DeleteFileA(ini.c_str());
+}
+
 // Without a simulator: a .WX file of station entries named on the command line is shown, and
 // the airport search jumps to EGLL's entry.
 void AirportPictures() {
@@ -382,16 +427,21 @@ void TransitionPictures() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: screenshot_driver FOLDER\n");
+  if (argc != 2 && argc != 3) {
+    std::fprintf(stderr, "usage: screenshot_driver FOLDER [advisories]\n");
     return 2;
   }
   handshakeFolder = argv[1];
   if (handshakeFolder.back() != '\\') handshakeFolder += '\\';
   try {
-    VentrelPictures();
-    AirportPictures();
-    TransitionPictures();
+    if (argc == 3 && std::string(argv[2]) == "advisories") {
+      AdvisoryPictures();
+    } else {
+      VentrelPictures();
+      AirportPictures();
+      TransitionPictures();
+      AdvisoryPictures();
+    }
   } catch (const Failure& failure) {
     std::fprintf(stderr, "failed: %s\n", failure.what.c_str());
     return 1;

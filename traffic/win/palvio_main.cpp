@@ -1,4 +1,4 @@
-// Palvio: the traffic display. Takes no arguments and reads no configuration.
+// Palvio: the traffic display. Takes no arguments; its few choices are kept in Palvio.ini.
 #include <windows.h>
 #include <commctrl.h>
 

@@ -6,6 +6,8 @@
 #include "print/win/print_picture.h"
 #include "resources/scope_ids.h"
 #include "traffic/scope_layout.h"
+#include "traffic/win/advisories.h"
+#include "traffic/win/palvio_settings.h"
 #include "traffic/win/traffic_list.h"
 
 namespace {
@@ -15,8 +17,7 @@ constexpr int kDefaultSize = 600;
 
 HWND scopeWindow = nullptr;
 TextSize textSize;
-int rangeIndex = kDefaultScopeRange;
-RECT lastPlace = {};  // the outer rectangle when it was last closed; empty before
+double rangeNm = 20;
 ScopeLayout shown;    // what the last paint drew, for clicks
 
 // The slot of the list's selected row, or -1.
@@ -50,17 +51,24 @@ ScopeLayout CurrentLayout(HWND window) {
   RECT client;
   GetClientRect(window, &client);
   const TrafficTable& table = ShownTrafficTable();
-  return LayoutScope(ScopeTargetsFrom(table), rangeIndex, table.DecodeOwnPosition().variation,
-                     SelectedSlot(), int(client.right), int(client.bottom), textSize);
+  std::vector<ScopeTarget> targets = ScopeTargetsFrom(table);
+  ScopeView view;
+  view.advisories = AdvisoriesOn();
+  view.rangeNm = StepScopeRangeNm(rangeNm, 0, view.advisories);  // 3 nm only with advisories
+  view.filter = CurrentAdvisoryChoices().filter;
+  if (view.advisories)
+    for (ScopeTarget& t : targets) t.level = TrafficTarget(t.slot).level;
+  return LayoutScopeView(targets, view, table.DecodeOwnPosition().variation, SelectedSlot(),
+                         int(client.right), int(client.bottom), textSize);
 }
 
 void StepRange(HWND window, int steps) {
-  const int next = StepScopeRange(rangeIndex, steps);
-  if (next == rangeIndex) {
+  const double next = StepScopeRangeNm(rangeNm, steps, AdvisoriesOn());
+  if (next == rangeNm) {
     MessageBeep(MB_OK);
     return;
   }
-  rangeIndex = next;
+  rangeNm = next;
   InvalidateRect(window, nullptr, FALSE);
 }
 
@@ -172,13 +180,14 @@ void OpenScopeWindow(HWND mainWindow) {
     MessageBeep(MB_ICONEXCLAMATION);
     return;
   }
-  const bool placed = lastPlace.right > lastPlace.left;
+  Placement place;
+  const bool placed = ReadScopePlacement(place);
   scopeWindow = CreateWindowExA(0, kScopeClass, "Traffic scope", WS_OVERLAPPEDWINDOW,
-                                placed ? lastPlace.left : CW_USEDEFAULT,
-                                placed ? lastPlace.top : CW_USEDEFAULT,
-                                placed ? lastPlace.right - lastPlace.left : kDefaultSize,
-                                placed ? lastPlace.bottom - lastPlace.top : kDefaultSize,
-                                mainWindow, nullptr, instance, nullptr);
+                                placed ? place.left : CW_USEDEFAULT,
+                                placed ? place.top : CW_USEDEFAULT,
+                                placed ? place.width : kDefaultSize,
+                                placed ? place.height : kDefaultSize, mainWindow, nullptr,
+                                instance, nullptr);
   if (!scopeWindow) {
     MessageBeep(MB_ICONEXCLAMATION);
     return;
@@ -195,7 +204,7 @@ void ScopeTrafficChanged() {
 void CloseScopeWindow() {
   if (!scopeWindow) return;
   HWND window = scopeWindow;
-  if (!IsZoomed(window) && !IsIconic(window)) GetWindowRect(window, &lastPlace);
+  if (!IsZoomed(window) && !IsIconic(window)) WriteScopePlacement(window);
   DestroyWindow(window);
   scopeWindow = nullptr;
   shown = ScopeLayout();

@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
-// Opens the window where it was last closed in this run (the program keeps no settings), or
-// brings it to the front when it is open.
+// Opens the window where it was last closed (kept in Palvio.ini), or brings it to the front
+// when it is open.
 void OpenScopeWindow(HWND mainWindow);
 // A refresh, or a change of the list's selection: repaint if open.
 void ScopeTrafficChanged();

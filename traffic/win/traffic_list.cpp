@@ -6,7 +6,9 @@
 
 #include "link/win/ipc_client.h"
 #include "resources/palvio_resource.h"
+#include "traffic/advisory_display.h"
 #include "traffic/traffic_table.h"
+#include "traffic/win/advisories.h"
 #include "traffic/win/scope_window.h"
 
 namespace {
@@ -22,6 +24,15 @@ const ColumnSpec kColumns[] = {
     {"Hdg(M)", 55},     {"GS", 40},       {"VS", 50},       {"COM1", 50},
     {"Ref", 50},
 };
+// After the specified thirteen while advisories are on.
+const ColumnSpec kAdvisoryColumnSpecs[kAdvisoryColumns] = {
+    {"Class", 70}, {"Closest", 60}, {"In", 50}};
+
+// Rows of these classes are coloured: text, background.
+constexpr COLORREF kTrafficRowText = RGB(0, 0, 0);
+constexpr COLORREF kTrafficRowBack = RGB(255, 200, 90);
+constexpr COLORREF kResolutionRowText = RGB(255, 255, 255);
+constexpr COLORREF kResolutionRowBack = RGB(215, 30, 30);
 
 HWND list = nullptr;
 bool rowsMade = false;
@@ -44,8 +55,41 @@ bool FetchTraffic() {
   return false;
 }
 
+// The advisory columns sort by threat: class, then time to the closest approach.
 int CALLBACK CompareRows(LPARAM a, LPARAM b, LPARAM column) {
+  if (column >= kAdvisoryFirstColumn) {
+    if (!table.SlotOccupied(int(a)) || !table.SlotOccupied(int(b)))
+      return table.CompareSlots(int(a), int(b), kColumnSlot);
+    const int threat = CompareTrafficThreat(int(a), int(b));
+    return threat ? threat : int(a - b);
+  }
   return table.CompareSlots(int(a), int(b), int(column));
+}
+
+void InsertColumn(int index, const ColumnSpec& spec) {
+  LVCOLUMNA column = {};
+  column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+  column.fmt = LVCFMT_LEFT;
+  column.cx = spec.width;
+  column.pszText = const_cast<char*>(spec.heading);
+  column.iSubItem = index;
+  SendMessageA(list, LVM_INSERTCOLUMNA, WPARAM(index), LPARAM(&column));
+}
+
+int ColumnCount() {
+  HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+  return header ? int(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+}
+
+void ShowAdvisoryColumns(bool on) {
+  if (!list) return;
+  if (on && ColumnCount() == kAdvisoryFirstColumn) {
+    for (int i = 0; i < kAdvisoryColumns; ++i)
+      InsertColumn(kAdvisoryFirstColumn + i, kAdvisoryColumnSpecs[i]);
+  } else if (!on) {
+    while (ColumnCount() > kAdvisoryFirstColumn)
+      SendMessageA(list, LVM_DELETECOLUMN, WPARAM(ColumnCount() - 1), 0);
+  }
 }
 
 void LvSetCellText(int row, int column, const char* text) {
@@ -71,15 +115,8 @@ void MakeRows(HWND mainWindow, int slotCount) {
     if (error) ShowError(mainWindow, int(error), "creating details window");
     return;
   }
-  for (int i = 0; i < int(sizeof kColumns / sizeof kColumns[0]); ++i) {
-    LVCOLUMNA column = {};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    column.fmt = LVCFMT_LEFT;
-    column.cx = kColumns[i].width;
-    column.pszText = const_cast<char*>(kColumns[i].heading);
-    column.iSubItem = i;
-    SendMessageA(list, LVM_INSERTCOLUMNA, WPARAM(i), LPARAM(&column));
-  }
+  for (int i = 0; i < int(sizeof kColumns / sizeof kColumns[0]); ++i) InsertColumn(i, kColumns[i]);
+  ShowAdvisoryColumns(AdvisoriesOn());
   for (int slot = 0; slot < slotCount; ++slot) {
     char text[8];
     std::snprintf(text, sizeof text, "%02d", slot);
@@ -105,23 +142,44 @@ bool FillRows() {
     table.FormatSlot(int(item.lParam), own, texts);
     for (int column = 1; column <= kSlotColumns; ++column)
       LvSetCellText(row, column, texts.cell[column - 1]);
+    if (!AdvisoriesOn()) continue;
+    AdvisoryCells cells;
+    FormatAdvisoryCells(TrafficTarget(int(item.lParam)), cells);
+    if (!table.SlotOccupied(int(item.lParam))) cells = AdvisoryCells();  // only its number
+    for (int k = 0; k < kAdvisoryColumns; ++k)
+      LvSetCellText(row, kAdvisoryFirstColumn + k, cells.cell[k]);
   }
   return true;
 }
 
 void RefreshOnce(HWND mainWindow) {
-  if (!FetchTraffic()) return;
+  // No alert outlives the traffic it was about: a failed fetch or an empty table ends them.
+  const ULONGLONG sent = GetTickCount64();
+  if (!FetchTraffic()) {
+    ForgetTrafficTracks(mainWindow);
+    return;
+  }
+  // The moment of the replies, for the tracks: half way through a quick exchange (the module
+  // read them somewhere in it), else its end; before the rows are made or filled.
+  const ULONGLONG answered = GetTickCount64();
+  const double fetchedAt =
+      double(answered - sent < 500 ? sent + (answered - sent) / 2 : answered) / 1000.0;
   const int slotCount = table.GetSlotCount();
-  if (slotCount == 0) return;
+  if (slotCount == 0) {
+    ForgetTrafficTracks(mainWindow);
+    return;
+  }
   if (!rowsMade) {
     rowsMade = true;
     MakeRows(mainWindow, slotCount);
   }
+  TrackTraffic(table, fetchedAt);
   if (!FillRows()) return;
   if (!list) return;
   if (sortColumn != kColumnSlot)
     SendMessageA(list, LVM_SORTITEMS, WPARAM(sortColumn), reinterpret_cast<LPARAM>(CompareRows));
   InvalidateRect(list, nullptr, FALSE);
+  ShowAdvisoryAlert(mainWindow, table);
 }
 
 }  // namespace
@@ -138,6 +196,29 @@ void SortTrafficByColumn(int column) {
   if (!list) return;
   SendMessageA(list, LVM_SORTITEMS, WPARAM(column), reinterpret_cast<LPARAM>(CompareRows));
   sortColumn = column;
+}
+
+void TrafficAdvisoriesSwitched(bool on) {
+  ShowAdvisoryColumns(on);
+  if (!on && sortColumn >= kAdvisoryFirstColumn) SortTrafficByColumn(kColumnDistance);
+  if (list) InvalidateRect(list, nullptr, FALSE);
+}
+
+LRESULT TrafficListCustomDraw(const NMLVCUSTOMDRAW* draw) {
+  if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return AdvisoriesOn() ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;
+  if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT || !AdvisoriesOn()) return CDRF_DODEFAULT;
+  const int slot = int(draw->nmcd.lItemlParam);
+  if (!table.SlotOccupied(slot)) return CDRF_DODEFAULT;
+  const ThreatLevel level = TrafficTarget(slot).level;
+  NMLVCUSTOMDRAW* change = const_cast<NMLVCUSTOMDRAW*>(draw);
+  if (level == kThreatResolution) {
+    change->clrText = kResolutionRowText;
+    change->clrTextBk = kResolutionRowBack;
+  } else if (level == kThreatTraffic) {
+    change->clrText = kTrafficRowText;
+    change->clrTextBk = kTrafficRowBack;
+  }
+  return CDRF_DODEFAULT;
 }
 
 void ResizeTrafficList(int width, int height) {

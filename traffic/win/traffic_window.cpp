@@ -10,17 +10,13 @@
 #include "traffic/traffic_table.h"
 #include "traffic/win/traffic_list.h"
 #include "traffic/win/scope_window.h"
+#include "traffic/win/advisories.h"
 #include "resources/scope_ids.h"
 
 namespace {
 
 constexpr int kWindowWidth = 995;
 constexpr int kWindowHeight = 800;
-#ifndef NIMBREL_SOAK_TIMER_MS
-constexpr UINT kAutoRefreshMs = 2000;
-#else
-constexpr UINT kAutoRefreshMs = NIMBREL_SOAK_TIMER_MS;  // the test-only soak build
-#endif
 
 bool autoRefresh = false;
 
@@ -34,6 +30,7 @@ LRESULT OnCreate(HWND window) {
     ShowError(nullptr, 0, "not able to link to Korvel");
     return -1;
   }
+  LoadAdvisoryChoices(window);
   // Switched on once the message loop runs: the first refresh comes with the first tick.
   PostMessageA(window, WM_COMMAND, IDM_AUTOREFRESH, 0);
   return 0;
@@ -44,7 +41,7 @@ void ToggleAutoRefresh(HWND window) {
   CheckMenuItem(GetMenu(window), IDM_AUTOREFRESH,
                 MF_BYCOMMAND | (autoRefresh ? MF_CHECKED : MF_UNCHECKED));
   if (autoRefresh)
-    SetTimer(window, IDT_AUTOREFRESH, kAutoRefreshMs, nullptr);
+    SetTimer(window, IDT_AUTOREFRESH, AutoRefreshPeriodMs(), nullptr);
   else
     KillTimer(window, IDT_AUTOREFRESH);
 }
@@ -90,16 +87,20 @@ void OnCommand(HWND window, WPARAM command) {
       OpenScopeWindow(window);
       break;
     default:
+      OnAdvisoryCommand(window, int(command));
       break;
   }
 }
 
-void OnNotify(const NMHDR* header) {
+LRESULT OnNotify(const NMHDR* header) {
+  if (header->hwndFrom == TrafficList() && header->code == NM_CUSTOMDRAW)
+    return TrafficListCustomDraw(reinterpret_cast<const NMLVCUSTOMDRAW*>(header));
   if (header->hwndFrom == TrafficList() && header->code == LVN_ITEMCHANGED &&
       (reinterpret_cast<const NMLISTVIEW*>(header)->uChanged & LVIF_STATE))
     ScopeTrafficChanged();
-  if (header->hwndFrom != TrafficList() || header->code != LVN_COLUMNCLICK) return;
+  if (header->hwndFrom != TrafficList() || header->code != LVN_COLUMNCLICK) return 0;
   SortTrafficByColumn(reinterpret_cast<const NMLISTVIEW*>(header)->iSubItem);
+  return 0;
 }
 
 void OnClose(HWND window) {
@@ -125,8 +126,7 @@ LRESULT CALLBACK TrafficWindowProc(HWND window, UINT message, WPARAM wParam, LPA
       if (wParam != SIZE_MINIMIZED) ResizeTrafficList(LOWORD(lParam), HIWORD(lParam));
       return 0;
     case WM_NOTIFY:
-      OnNotify(reinterpret_cast<const NMHDR*>(lParam));
-      return 0;
+      return OnNotify(reinterpret_cast<const NMHDR*>(lParam));
     case WM_CLOSE:
       OnClose(window);
       return 0;
@@ -139,6 +139,10 @@ LRESULT CALLBACK TrafficWindowProc(HWND window, UINT message, WPARAM wParam, LPA
 }
 
 }  // namespace
+
+void RestartAutoRefresh(HWND window) {
+  if (autoRefresh) SetTimer(window, IDT_AUTOREFRESH, AutoRefreshPeriodMs(), nullptr);
+}
 
 bool RegisterTrafficWindowClass(HINSTANCE instance) {
   WNDCLASSA windowClass = {};

@@ -9,3 +9,5 @@ constexpr const char* kPalvioClass = "Palvio";
 bool RegisterTrafficWindowClass(HINSTANCE instance);
 // Null when the window could not be made, the simulator or the link missing included.
 HWND CreateTrafficWindow(HINSTANCE instance);
+// The AutoRefresh timer again at the present period, when it runs.
+void RestartAutoRefresh(HWND window);

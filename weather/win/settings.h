@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "weather/placement.h"
+#include "common/placement.h"
 
 constexpr const char kSettingsFile[] = "Ventrel.ini";
 constexpr const char kSettingsSection[] = "Settings";

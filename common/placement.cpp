@@ -1,4 +1,4 @@
-#include "weather/placement.h"
+#include "common/placement.h"
 
 #include <climits>
 #include <cstdio>
