@@ -121,7 +121,7 @@ bool ReadSide(int table, const uint8_t* bytes, int count, Side& side) {
     DecodeLayerFields(shape, bytes + size_t(i) * shape.recordSize, raw.get() + size_t(i) * kMostFields);
     order[i] = i;
   }
-  std::stable_sort(order.get(), order.get() + count,
+  StableInsertionSort(order.get(), count,
                    [&](int x, int y) { return raw[size_t(x) * kMostFields] < raw[size_t(y) * kMostFields]; });
   const bool banded = table == kVisibilityTable || table == kCloudTable;
   for (int i = 0; i < count; ++i) {
@@ -224,7 +224,7 @@ std::unique_ptr<Layer[]> PlanLayers(int table, const uint8_t* from, int fromCoun
   }
   for (int k = 0; k < n; ++k)
     layers[k].arrived = std::memcmp(layers[k].now, layers[k].to, sizeof(int32_t) * size_t(shape.fields)) == 0;
-  std::stable_sort(layers.get(), layers.get() + n, [](const Layer& x, const Layer& y) { return x.now[0] < y.now[0]; });
+  StableInsertionSort(layers.get(), n, [](const Layer& x, const Layer& y) { return x.now[0] < y.now[0]; });
   count = n;
   return layers;
 }
