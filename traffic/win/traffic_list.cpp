@@ -66,12 +66,12 @@ int CALLBACK CompareRows(LPARAM a, LPARAM b, LPARAM column) {
   return table.CompareSlots(int(a), int(b), int(column));
 }
 
-void InsertColumn(int index, const ColumnSpec& spec) {
+void InsertColumn(int index, const ColumnSpec& shape) {
   LVCOLUMNA column = {};
   column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
   column.fmt = LVCFMT_LEFT;
-  column.cx = spec.width;
-  column.pszText = const_cast<char*>(spec.heading);
+  column.cx = shape.width;
+  column.pszText = const_cast<char*>(shape.heading);
   column.iSubItem = index;
   SendMessageA(list, LVM_INSERTCOLUMNA, WPARAM(index), LPARAM(&column));
 }
