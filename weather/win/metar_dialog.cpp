@@ -21,6 +21,7 @@
 #include "weather/win/panes.h"
 #include "weather/win/profile_window.h"
 #include "weather/win/settings.h"
+#include "weather/win/transition_runner.h"
 #include "weather/win/undo.h"
 #include "weather/win/ventrel.h"
 #include "weather/win/weather_files.h"
@@ -217,12 +218,15 @@ void SetReport(HWND dialog, MetarDialogState* state) {
     WeatherChangeSent(false);
     return NotDone(dialog, CanSet() ? kNotAnswered : kInterfaceGone);
   }
+  // During a transition the tables kept beside the report are its target's, not a step's.
+  WeatherSnapshot scratch;
   const std::vector<uint8_t> image =
-      MetarSetImage(state->tables, KeepOthers(dialog), ventrel.weather.snapshot);
+      MetarSetImage(state->tables, KeepOthers(dialog), ChosenWeather(scratch));
   ventrel.weather.busy = true;
-  const bool sent = QueueDataFileSet(image.data(), image.size(), IpcClientBatch()) ==
-                        DataFileSet::kQueued &&
-                    IpcProcess();
+  IpcBatch& batch = CommandBatch(kSmoothSetLoads);
+  const bool sent =
+      QueueDataFileSet(image.data(), image.size(), batch) == DataFileSet::kQueued &&
+      batch.Process();
   ventrel.weather.busy = false;
   WeatherChangeSent(sent);
   if (!sent) return NotDone(dialog, kNotAnswered);

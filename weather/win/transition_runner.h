@@ -29,6 +29,9 @@ unsigned SetLoadCommand();
 bool TransitionRunning();
 // The target of the running transition; null when none runs.
 const TransitionTables* TransitionTarget();
+// The weather the pilot chose: the running transition's target (copied into scratch), else the
+// tables in force.
+const WeatherSnapshot& ChosenWeather(WeatherSnapshot& scratch);
 
 // From every tick, before its refresh: one step on the one-second timer. True when a step went.
 bool TransitionTick(UINT_PTR timerId);

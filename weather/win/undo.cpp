@@ -16,19 +16,6 @@ UndoHistory history;
 bool snapshotStale = false;
 bool keptForChange = false;
 
-// While a transition runs, what the pilot chose is its target, not the step in force: that is
-// what an undo step keeps, and what a redo after an undo mid-way returns to.
-const WeatherSnapshot& ChosenWeather(WeatherSnapshot& scratch) {
-  const TransitionTables* target = TransitionTarget();
-  if (!target) return ventrel.weather.snapshot;
-  for (int t = kVisibilityTable; t <= kCloudTable; ++t) {
-    const TableBlock& b = target->table[t];
-    scratch.Table(t).data = b.Empty() ? TableBlock() : TableBlock::Copy(b.Bytes(), b.Size());
-    scratch.Table(t).byteLength = int32_t(scratch.Table(t).data.Size());
-  }
-  return scratch;
-}
-
 uintptr_t SimulatorId() { return reinterpret_cast<uintptr_t>(ventrel.simulator); }
 
 void SetEditItem(UINT id, const char* verb, const char* label, const char* key, bool enabled) {
