@@ -418,6 +418,8 @@ void TransitionPictures() {
   app.Command(kTransitions);
   HWND dialog = WaitForDialog(app.process.Id(), "Transitions");
   Sleep(2000);  // a slow machine paints a dialog of thirty controls late
+  RedrawWindow(dialog, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   Shot("ventrel-transitions-dialog", dialog);
   CloseDialog(dialog, IDCANCEL);
   app.Close();
@@ -436,6 +438,8 @@ int main(int argc, char** argv) {
   try {
     if (argc == 3 && std::string(argv[2]) == "advisories") {
       AdvisoryPictures();
+    } else if (argc == 3 && std::string(argv[2]) == "transitions") {
+      TransitionPictures();
     } else {
       VentrelPictures();
       AirportPictures();
