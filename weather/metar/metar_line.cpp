@@ -154,7 +154,8 @@ int Clouds(const std::vector<CloudLayer>& clouds, int e, Line& line) {
 // Kept inside what a report may hold (-80 to 60), so that the line reads back.
 void Celsius(char* out, size_t size, int c) {
   c = std::clamp(c, -80, 60);
-  snprintf(out, size, "%s%02d", c < 0 ? "M" : "", std::abs(c));
+  // Two digits at most, in a form the compiler can see: it checks the buffer against the range.
+  snprintf(out, size, "%s%02u", c < 0 ? "M" : "", unsigned(c < 0 ? -c : c) % 100u);
 }
 
 void Temperature(const WeatherSnapshot& s, int e, Line& line) {
