@@ -49,3 +49,6 @@
 #define IDM_TRANSITION_FINISH 44001
 #define IDM_TRANSITION_HOLD 44002
 #define IDM_TRANSITIONS 44003
+
+// FlightSim, after the transitions: weather that follows the aircraft (45000-45999)
+#define IDM_LIVE_WEATHER 45001
