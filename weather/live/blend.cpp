@@ -29,7 +29,8 @@
 //                       | elapsed / fadeSeconds per blend; a leaving one is dropped at once when
 //                       | stale, gone from the file or beyond 1.5 x the radius. The first blend,
 //                       | and one after a move of more than the radius, takes all at 1. When
-//                       | every fade is 0 the stations' plain weights are used.
+//                       | every fade is 0 the stations' plain weights are used. At most 16 in
+//                       | the blend: the chosen and the strongest leaving.
 // Nothing in range      | not usable: the weather is left as it is
 #include "weather/live/blend.h"
 
