@@ -276,7 +276,7 @@ void StationIndex::Finish(bool takeUnendedLine) {
     Newest& n = newest_[size_t(key & 0xFFFFFFFFu)];
     char code[5];
     CodeText(n.code, code);
-    const StationPlace* place = places_->Find(code);
+    const StationPlace* place = n.place;
     if (place == nullptr) {
       unplaced_.push_back(code);
       unplacedReports_ += n.reports;
@@ -361,8 +361,9 @@ void StationIndex::StartReport(uint32_t code, int minutes, const char* line, con
   current_ = Slot(code);
   Newest& n = newest_[size_t(current_)];
   ++n.reports;
-  // Of equal times the later in the file: only then is the text copied.
-  keep_ = n.reports == 1 || AtLeastAsNew(n.minutes, minutes);
+  // Of equal times the later in the file: only then is the text copied, and never for a
+  // station without a place (a file of the world's stations and a small list of places).
+  keep_ = n.place != nullptr && (n.reports == 1 || AtLeastAsNew(n.minutes, minutes));
   if (!keep_) return;
   n.minutes = minutes;
   report_.clear();
@@ -400,7 +401,9 @@ int StationIndex::Slot(uint32_t code) {
     h = (h + 1) & mask;
   }
   slots_[h] = int32_t(newest_.size());
-  newest_.push_back(Newest{code, -1, 0, std::string()});
+  char text[5];
+  CodeText(code, text);
+  newest_.push_back(Newest{code, -1, 0, places_->Find(text), std::string()});
   return slots_[h];
 }
 
