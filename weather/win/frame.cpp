@@ -23,6 +23,8 @@
 #include "weather/win/profile_window.h"
 #include "resources/profile_ids.h"
 #include "weather/win/transition_runner.h"
+#include "weather/win/live_weather.h"
+#include "weather/win/live_window.h"
 
 namespace {
 
@@ -106,6 +108,7 @@ int OnCreate(HWND window) {
     LoadAirportTable();
   StartSupervisorTimers(window);
   LoadTransitionSettings();
+  LoadLiveWeather();
   return 0;
 }
 
@@ -188,6 +191,9 @@ void OnCommand(HWND window, int id) {
       OnTransitionCommand(window, id);
       ActivatePane(-1, Select);
       break;
+    case IDM_LIVE_WEATHER:
+      OpenLiveWindow(window);
+      break;
   }
 }
 
@@ -230,6 +236,8 @@ void OnSize(WPARAM kind, LPARAM size) {
 void OnClose(HWND window) {
   if (ventrel.autoRefresh) KillTimer(window, kAutoRefreshTimer);
   CloseProfileWindow();
+  CloseLiveWindow();
+  EndLiveWeather();
   DestroyPanes();
   IpcClose(true);
   DropUndoHistory();
