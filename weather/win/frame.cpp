@@ -69,10 +69,11 @@ class FrameView : public WeatherReactions {
     ::SetWeatherCommands(ventrel.mainWindow, enable);
   }
   void GrayFindAirport() override { MenuSetGrayed(IDM_FIND_AIRPORT, true); }
-  // The pane takes the focus back after a refresh, but not from the profile window the user
-  // is working in: that would pull the main window over it every second.
+  // The pane takes the focus back after a refresh, but not from the profile or live weather
+  // window the user is working in: that would pull the main window over it every second.
   void ActivateCurrentPane() override {
     if (ProfileWindow() && GetActiveWindow() == ProfileWindow()) return;
+    if (LiveWindow() && GetActiveWindow() == LiveWindow()) return;
     ActivatePane(-1, Select);
   }
 };

@@ -27,7 +27,7 @@ struct Column {
   int width;
 };
 constexpr Column kBlendColumns[] = {
-    {"Station", 56}, {"Distance (nm)", 84}, {"Weight (%)", 70}, {"Age (h:mm)", 72}, {"Report", 420}};
+    {"Station", 50}, {"Distance (nm)", 78}, {"Weight (%)", 64}, {"Age (h:mm)", 66}, {"Report", 420}};
 constexpr Column kSkippedColumns[] = {{"Station", 72}, {"Why", 200}};
 
 void SetTextIfChanged(HWND dialog, int id, const char* text) {
@@ -208,7 +208,8 @@ INT_PTR CALLBACK LiveProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_INITDIALOG:
       OnInit(dialog);
-      return TRUE;
+      SetFocus(GetDlgItem(dialog, IDC_LIVE_FOLLOW));
+      return FALSE;
     case WM_COMMAND:
       OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
       return TRUE;
