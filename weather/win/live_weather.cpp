@@ -177,6 +177,7 @@ void LiveTick(bool refreshed) {
     LiveWindowChanged();
     return;
   }
+  reader.KeepAgesCurrent();
   const double now = SteadySeconds();
   if (follow.Due(position.latitude, position.longitude, now, fileChanged, blender.Fading())) {
     LiveSettings settings;
@@ -257,7 +258,7 @@ void GetLiveView(LiveView& out) {
   out.file = reader.Status();
   out.stationListUnread = stationListUnread;
   const StationIndex* index = reader.Index();
-  out.secondsToNext = following && Connected() && index ? follow.SecondsToNext(SteadySeconds()) : -1;
+  out.secondsToNext = following && Connected() && index ? follow.SecondsToNext(SteadySeconds(), blender.Fading()) : -1;
   static const LiveWeather none;
   const bool current = index && weatherGeneration == reader.Generation();
   if (current)
