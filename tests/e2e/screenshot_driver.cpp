@@ -1,7 +1,5 @@
 // Opens the windows the user guide shows, one after the other, for scripts/demo screenshots.
 //   screenshot_driver FOLDER [advisories]    (advisories: only the traffic advisory pictures)
-//   screenshot_driver - open-live            (scripts/demo live: opens the running Ventrel's
-//                                             "Live weather" window, then ends)
 // For each picture it prints "shot NAME LEFT TOP WIDTH HEIGHT" (the window's rectangle on the
 // desktop) and waits until the script has taken it and made the file FOLDER\NAME.done. Ends
 // with "done", or with "failed: ..." on stderr and exit code 1.
@@ -40,7 +38,6 @@ enum : int {
   kWeatherProfile = 42000,
   kScope = 42500,
   kTransitions = 44003,
-  kLiveWeather = 45001,
 };
 constexpr int kCloudPane = 4;
 
@@ -436,11 +433,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: screenshot_driver FOLDER [advisories]\n");
     return 2;
   }
+  // "screenshot_driver - open-live", for scripts/demo live: opens the running Ventrel's "Live
+  // weather" window (menu command 45001), then ends.
   if (argc == 3 && std::string(argv[2]) == "open-live") {
     HWND main = e2e::WaitForWindow("Ventrel", nullptr, 30000);
-    if (!main) return 1;
-    PostMessageA(main, WM_COMMAND, kLiveWeather, 0);
-    return e2e::WaitForWindow("#32770", "Live weather", kWait) ? 0 : 1;
+    if (main) PostMessageA(main, WM_COMMAND, 45001, 0);
+    return main && e2e::WaitForWindow("#32770", "Live weather", kWait) ? 0 : 1;
   }
   handshakeFolder = argv[1];
   if (handshakeFolder.back() != '\\') handshakeFolder += '\\';
