@@ -1,5 +1,5 @@
 // Opens the windows the user guide shows, one after the other, for scripts/demo screenshots.
-//   screenshot_driver FOLDER [advisories]    (advisories: only the traffic advisory pictures)
+//   screenshot_driver FOLDER [advisories|transitions|live]    (only those pictures)
 // For each picture it prints "shot NAME LEFT TOP WIDTH HEIGHT" (the window's rectangle on the
 // desktop) and waits until the script has taken it and made the file FOLDER\NAME.done. Ends
 // with "done", or with "failed: ..." on stderr and exit code 1.
@@ -38,6 +38,8 @@ enum : int {
   kWeatherProfile = 42000,
   kScope = 42500,
   kTransitions = 44003,
+  kLiveWeather = 45001,
+  kLiveBlend = 45114,
 };
 constexpr int kCloudPane = 4;
 
@@ -426,6 +428,64 @@ void TransitionPictures() {
   e2e::ForgetVentrelSettings();
 }
 
+// The "Live weather" window following the aircraft at devsim's position near EGLL, over a
+// small station list and a file of reports made for the clock of the moment.
+void LivePictures() {
+  PlaceVentrelAtTopLeft();
+  const std::string stations = e2e::WriteTestFile(
+      "live-stations.txt",
+      "# ICAO lat lon elevation_m (EGLL left out: a station under the aircraft is used alone)\n"
+      "EGWU 51.5530 -0.4182 38\nEGLC 51.5053 0.0553 5\n"
+      "EGKK 51.1481 -0.1903 62\nEGKB 51.3308 0.0325 183\nEGGW 51.8747 -0.3683 160\n"
+      "EGSS 51.8850 0.2350 106\n");
+  SYSTEMTIME now;
+  GetSystemTime(&now);
+  // ddhhmmZ so many minutes before now (a report of yesterday when it crosses midnight).
+  auto time = [&](int minutesAgo) {
+    FILETIME f;
+    SystemTimeToFileTime(&now, &f);
+    ULARGE_INTEGER t;
+    t.LowPart = f.dwLowDateTime;
+    t.HighPart = f.dwHighDateTime;
+    t.QuadPart -= uint64_t(minutesAgo) * 60 * 10000000ull;
+    f.dwLowDateTime = t.LowPart;
+    f.dwHighDateTime = t.HighPart;
+    SYSTEMTIME s;
+    FileTimeToSystemTime(&f, &s);
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d%02d%02dZ", s.wDay, s.wHour, s.wMinute);
+    return std::string(text);
+  };
+  const std::string reports = e2e::WriteTestFile(
+      "live-reports.txt",
+      "METAR EGLL " + time(20) + " 24012KT 9999 FEW030 BKN045 12/07 Q1012\n" +
+      "METAR EGWU " + time(25) + " 23010KT 8000 -RA SCT020 BKN040 11/08 Q1011\n" +
+      "METAR EGLC " + time(20) + " 25014G24KT 9999 SCT035 13/06 Q1013\n" +
+      "METAR EGKK " + time(230) + " 22008KT 6000 BR OVC012 10/09 Q1010\n" +
+      "METAR EGKB " + time(50) + " 24011KT 9999 FEW040 12/05 Q1012\n" +
+      "METAR EGGW " + time(20) + " 20006KT 7000 BKN015 09/07 Q1009\n" +
+      "METAR EGSS " + time(480) + " 19005KT 9999 NSC 08/04 Q1008\n" +
+      "METAR LFPG " + time(20) + " 21009KT CAVOK 14/06 Q1015\n");
+  WritePrivateProfileStringA("Settings", "LiveReports", reports.c_str(), "Ventrel.ini");
+  WritePrivateProfileStringA("Settings", "LiveStations", stations.c_str(), "Ventrel.ini");
+  WritePrivateProfileStringA("Settings", "LiveFollow", "1", "Ventrel.ini");
+  DevsimRun sim;
+  Require(sim.Start("--mode=3 --icao=EGLL"), "devsim did not start");
+  VentrelRun app;
+  Require(app.Start(), "Ventrel did not start");
+  app.Command(kLiveWeather);
+  HWND live = WaitForDialog(app.process.Id(), "Live weather");
+  SetWindowPos(live, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+  SetForegroundWindow(live);
+  HWND blend = GetDlgItem(live, kLiveBlend);
+  Require(e2e::WaitUntil([&] { return e2e::LvRowCount(blend) >= 3; }, 2 * kWait),
+          "no stations in the blend");
+  Sleep(1000);
+  Shot("ventrel-live-weather", live);
+  app.Close();
+  e2e::ForgetVentrelSettings();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -447,10 +507,13 @@ int main(int argc, char** argv) {
       AdvisoryPictures();
     } else if (argc == 3 && std::string(argv[2]) == "transitions") {
       TransitionPictures();
+    } else if (argc == 3 && std::string(argv[2]) == "live") {
+      LivePictures();
     } else {
       VentrelPictures();
       AirportPictures();
       TransitionPictures();
+      LivePictures();
       AdvisoryPictures();
     }
   } catch (const Failure& failure) {

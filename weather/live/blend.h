@@ -50,9 +50,11 @@ class LiveBlender {
   struct Fade {
     std::string icao;
     double fade;
-    bool joining;
+    bool chosen;  // false while leaving
   };
   std::vector<Fade> fades_;
+  std::vector<NearStation> near_;  // kept to spare an allocation per blend
   double lastSeconds_ = 0;
+  double lastLatitude_ = 0, lastLongitude_ = 0;
   bool first_ = true;
 };

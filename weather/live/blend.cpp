@@ -1,0 +1,378 @@
+// The weather at the aircraft from the stations near it.
+//
+// What                  | From
+// ----------------------|-----------------------------------------------------------------------
+// Stations              | the `stations` nearest usable ones (report 6 h old at most, something
+//                       | read) within `radiusNm`; one within 2 nm is used alone. Stale and
+//                       | unreadable near ones are listed as skipped.
+// Weight                | fade / max(distance, 0.5 nm)^2, as shares of the stations that report
+//                       | the quantity (a partly read report gives only what was read)
+// QNH                   | a weighted plane fit (value = a + gx x + gy y in nm east and north of
+//                       | the aircraft, the gradient held back by a ridge of 0.01 nm^2 x the
+//                       | total weight), taken at the aircraft; exact for a field linear in
+//                       | position
+// Temperature, dew pt.  | each to sea level by +6.5 degC per 1000 m of station elevation, fitted
+//                       | as QNH, then back down to the ground elevation; whole degrees, the dew
+//                       | point never above the temperature
+// Every fit             | kept within the stations' values widened by half their spread
+// Ground elevation      | weighted mean of the stations' elevations
+// Wind                  | weighted mean of the wind vectors (VRB counts as calm); calm under
+//                       | 1 kt. Gust: the largest of gust (or speed) x weight / largest weight,
+//                       | given when a station reports one and it is above the blended speed
+// Visibility            | weighted mean of ln(metres), 10 km for CAVOK, 9999 and 10 km or more
+// Clouds                | the nearest chosen station with a cloud group (NSC, SKC, CLR, NCD,
+//                       | CAVOK say none); bases moved from its elevation to the ground elevation,
+//                       | not below it
+// Precipitation, TS     | the nearest chosen station within 10 nm that reports them (at the
+//                       | station, not in its vicinity); else none
+// Fades                 | a station joining moves from 0 to 1, one leaving from its fade to 0, by
+//                       | elapsed / fadeSeconds per blend; a leaving one is dropped at once when
+//                       | stale, gone from the file or beyond 1.5 x the radius. The first blend,
+//                       | and one after a move of more than the radius, takes all at 1. When
+//                       | every fade is 0 the stations' plain weights are used.
+// Nothing in range      | not usable: the weather is left as it is
+#include "weather/live/blend.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace {
+
+constexpr double kClosestNm = 0.5;
+constexpr double kLapsePerMetre = 0.0065;  // degC
+constexpr double kFeetPerMetre = 3.28084;
+constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180.0;
+constexpr int kMostSkipped = 8;
+constexpr double kRidgeNm2 = 0.01;
+constexpr double kLeavingReach = 1.5;  // a leaving station is dropped beyond this many radii
+
+bool Usable(StationState s) { return s == StationState::kUsable || s == StationState::kOld; }
+
+struct Member {
+  int index;
+  double distance;
+  double fade;
+  bool chosen;
+  double weight;  // unnormalised
+  double x, y;    // nm east and north of the aircraft
+};
+
+struct Sample {
+  double x, y, w, v;
+};
+
+// Weighted least squares of v = a + gx x + gy y with a ridge on the gradient; a comes back.
+// Samples with a total weight of 0 have no value.
+bool PlaneFit(const std::vector<Sample>& samples, double* value) {
+  double W = 0, mx = 0, my = 0, mv = 0, low = HUGE_VAL, high = -HUGE_VAL;
+  for (const Sample& s : samples) {
+    W += s.w;
+    mx += s.w * s.x;
+    my += s.w * s.y;
+    mv += s.w * s.v;
+    low = std::min(low, s.v);
+    high = std::max(high, s.v);
+  }
+  if (!(W > 0)) return false;
+  mx /= W;
+  my /= W;
+  mv /= W;
+  double cxx = 0, cxy = 0, cyy = 0, cxv = 0, cyv = 0;
+  for (const Sample& s : samples) {
+    const double dx = s.x - mx, dy = s.y - my, dv = s.v - mv;
+    cxx += s.w * dx * dx;
+    cxy += s.w * dx * dy;
+    cyy += s.w * dy * dy;
+    cxv += s.w * dx * dv;
+    cyv += s.w * dy * dv;
+  }
+  // A ridge of kRidgeNm2 per unit of weight: two stations, or stations on a line, give a
+  // smooth mean across the line instead of a gradient out of nothing.
+  const double ridge = kRidgeNm2 * W;
+  const double a11 = cxx + ridge, a22 = cyy + ridge;
+  const double det = a11 * a22 - cxy * cxy;
+  double a = mv;
+  if (det > 0) {
+    const double gx = (cxv * a22 - cyv * cxy) / det;
+    const double gy = (cyv * a11 - cxv * cxy) / det;
+    a = mv - gx * mx - gy * my;
+  }
+  const double spread = high - low;
+  a = std::clamp(a, low - spread / 2, high + spread / 2);
+  if (!std::isfinite(a)) a = mv;
+  if (!std::isfinite(a)) return false;
+  *value = a;
+  return true;
+}
+
+bool HasCloudGroup(const MetarReport& r) {
+  return r.cloudCount > 0 || r.noCloud || r.verticalVisibility >= 0;
+}
+
+bool IsPrecipitation(const char* code) {
+  static const char kCodes[][3] = {"DZ", "RA", "SN", "SG", "PL", "GR", "GS", "IC", "UP"};
+  for (const char* c : kCodes)
+    if (code[0] == c[0] && code[1] == c[1] && code[2] == 0) return true;
+  return false;
+}
+
+// Precipitation or a thunderstorm at the station (not in its vicinity).
+bool WeatherCounts(const MetarWeather& w) {
+  if (w.intensity == WeatherIntensity::kVicinity) return false;
+  if (w.descriptor[0] == 'T' && w.descriptor[1] == 'S') return true;
+  for (int p = 0; p < w.phenomenonCount && p < kMaxWeatherCodes; ++p)
+    if (IsPrecipitation(w.phenomena[p])) return true;
+  return false;
+}
+
+bool ReportsWeather(const MetarReport& r) {
+  for (int i = 0; i < r.weatherCount && i < kMaxWeatherGroups; ++i)
+    if (WeatherCounts(r.weather[i])) return true;
+  return false;
+}
+
+int Rounded(double v) { return int(std::lround(std::clamp(v, -1e6, 1e6))); }
+
+}  // namespace
+
+void LiveBlender::Reset() {
+  fades_.clear();
+  first_ = true;
+  lastSeconds_ = 0;
+}
+
+bool LiveBlender::Fading() const {
+  for (const Fade& f : fades_)
+    if (f.fade < 1) return true;
+  return false;
+}
+
+void LiveBlender::Blend(const StationIndex& index, double latitude, double longitude,
+                        double nowSeconds, const LiveSettings& settings, LiveWeather& out) {
+  out = LiveWeather();
+  if (!std::isfinite(latitude) || !std::isfinite(longitude)) return;
+  latitude = std::clamp(latitude, -90.0, 90.0);
+  longitude = std::remainder(longitude, 360.0);
+  const double radius = settings.radiusNm >= 10 ? std::min(settings.radiusNm, 300.0) : 10.0;
+  const size_t most = size_t(std::clamp(settings.stations, 1, 8));
+  const std::vector<LiveStation>& stations = index.Stations();
+
+  // The chosen: the nearest usable ones.
+  index.Near(latitude, longitude, radius, INT_MAX, near_);
+  std::vector<NearStation> chosen;
+  for (const NearStation& n : near_) {
+    if (chosen.size() == most) break;
+    if (Usable(stations[size_t(n.index)].state))
+      chosen.push_back(n);
+    else if (out.skipped.size() < size_t(kMostSkipped))
+      out.skipped.push_back(n.index);
+  }
+  if (!chosen.empty() && chosen[0].distanceNm <= kAloneNm) chosen.resize(1);
+  if (chosen.empty()) {
+    Reset();
+    return;
+  }
+
+  // A move of more than the radius since the last blend (a new place picked in the simulator)
+  // starts afresh: stations left far behind would otherwise hold the weather for a fade.
+  if (!first_ && !(DistanceNm(lastLatitude_, lastLongitude_, latitude, longitude) <= radius))
+    first_ = true;
+  lastLatitude_ = latitude;
+  lastLongitude_ = longitude;
+
+  // Fades.
+  double step = 1;
+  if (!first_) {
+    const double elapsed = nowSeconds - lastSeconds_;
+    step = settings.fadeSeconds > 0 ? (elapsed > 0 ? elapsed / settings.fadeSeconds : 0) : 1;
+  }
+  std::vector<Member> members;
+  auto isChosen = [&](int i) {
+    for (const NearStation& n : chosen)
+      if (n.index == i) return true;
+    return false;
+  };
+  std::vector<Fade> kept;
+  if (!first_) {
+    for (const Fade& f : fades_) {
+      const int i = index.Find(f.icao.c_str());
+      if (i < 0 || !Usable(stations[size_t(i)].state)) continue;  // stale or gone: out at once
+      const StationPlace& p = stations[size_t(i)].place;
+      const double d = DistanceNm(latitude, longitude, p.latitude, p.longitude);
+      const bool in = isChosen(i);
+      const double fade = in ? std::min(1.0, f.fade + step) : std::max(0.0, f.fade - step);
+      if (!in && (fade <= 0 || !(d <= kLeavingReach * radius))) continue;
+      kept.push_back(Fade{f.icao, fade, in});
+      members.push_back(Member{i, d, fade, in, 0, 0, 0});
+    }
+  }
+  for (const NearStation& n : chosen) {
+    bool known = false;
+    for (const Member& m : members) known = known || m.index == n.index;
+    if (known) continue;
+    const double fade = first_ ? 1 : 0;
+    kept.push_back(Fade{stations[size_t(n.index)].place.icao, fade, true});
+    members.push_back(Member{n.index, n.distanceNm, fade, true, 0, 0, 0});
+  }
+  fades_.swap(kept);
+  first_ = false;
+  lastSeconds_ = nowSeconds;
+
+  std::sort(members.begin(), members.end(), [](const Member& a, const Member& b) {
+    return a.distance != b.distance ? a.distance < b.distance : a.index < b.index;
+  });
+  double total = 0;
+  for (Member& m : members) {
+    const double d = std::max(m.distance, kClosestNm);
+    m.weight = m.fade / (d * d);
+    total += m.weight;
+  }
+  if (!(total > 0)) {  // every station just joining: their plain weights
+    total = 0;
+    for (Member& m : members) {
+      const double d = std::max(m.distance, kClosestNm);
+      m.weight = 1 / (d * d);
+      total += m.weight;
+    }
+  }
+  const double cosLatitude = std::cos(latitude * kRadiansPerDegree);
+  double elevation = 0;
+  for (Member& m : members) {
+    const StationPlace& p = stations[size_t(m.index)].place;
+    m.x = std::remainder(p.longitude - longitude, 360.0) * cosLatitude * kNmPerDegree;
+    m.y = (p.latitude - latitude) * kNmPerDegree;
+    elevation += m.weight * p.elevationMetres;
+  }
+  const int ground = Rounded(elevation / total);
+  out.groundElevationMetres = ground;
+
+  MetarReport& b = out.blended;
+  b.station[0] = 'L', b.station[1] = 'I', b.station[2] = 'V', b.station[3] = 'E';
+  std::vector<Sample> samples;
+  samples.reserve(members.size());
+  auto fit = [&](bool (*has)(const MetarReport&), double (*value)(const LiveStation&),
+                 double* result) {
+    samples.clear();
+    for (const Member& m : members) {
+      const LiveStation& s = stations[size_t(m.index)];
+      if (has(s.decoded)) samples.push_back(Sample{m.x, m.y, m.weight, value(s)});
+    }
+    return PlaneFit(samples, result);
+  };
+
+  double qnh = 0;
+  if (fit([](const MetarReport& r) { return r.hasPressure; },
+          [](const LiveStation& s) { return s.decoded.qnhHectopascals; }, &qnh)) {
+    b.hasPressure = true;
+    b.qnhHectopascals = qnh;
+  }
+  double temperature = 0, dewPoint = 0;
+  if (fit([](const MetarReport& r) { return r.hasTemperature; },
+          [](const LiveStation& s) {
+            return s.decoded.temperature + kLapsePerMetre * s.place.elevationMetres;
+          },
+          &temperature)) {
+    b.hasTemperature = true;
+    b.temperature = Rounded(temperature - kLapsePerMetre * ground);
+    if (fit([](const MetarReport& r) { return r.hasTemperature && r.hasDewPoint; },
+            [](const LiveStation& s) {
+              return s.decoded.dewPoint + kLapsePerMetre * s.place.elevationMetres;
+            },
+            &dewPoint)) {
+      b.hasDewPoint = true;
+      b.dewPoint = std::min(b.temperature, Rounded(dewPoint - kLapsePerMetre * ground));
+    }
+  }
+
+  // Wind as vectors towards where it blows; VRB adds its weight but no vector.
+  double u = 0, v = 0, windWeight = 0, heaviest = 0;
+  for (const Member& m : members) {
+    const MetarReport& r = stations[size_t(m.index)].decoded;
+    if (!r.hasWind) continue;
+    windWeight += m.weight;
+    heaviest = std::max(heaviest, m.weight);
+    if (r.variableWind) continue;
+    const double a = r.windDirection * kRadiansPerDegree;
+    u -= m.weight * r.windSpeed * std::sin(a);
+    v -= m.weight * r.windSpeed * std::cos(a);
+  }
+  if (windWeight > 0) {
+    b.hasWind = true;
+    u /= windWeight;
+    v /= windWeight;
+    const double speed = std::sqrt(u * u + v * v);
+    if (speed >= 1) {
+      b.windSpeed = Rounded(speed);
+      int direction = Rounded(std::atan2(-u, -v) / kRadiansPerDegree);
+      direction = ((direction % 360) + 360) % 360;
+      b.windDirection = direction == 0 ? 360 : direction;
+    }
+    double gust = 0;
+    bool gusty = false;
+    for (const Member& m : members) {
+      const MetarReport& r = stations[size_t(m.index)].decoded;
+      if (!r.hasWind) continue;
+      gusty = gusty || r.windGust > 0;
+      const int g = r.windGust > 0 ? r.windGust : r.windSpeed;
+      gust = std::max(gust, g * m.weight / heaviest);
+    }
+    // Only when a station reports a gust: vectors that cancel make no gust of their speeds.
+    if (gusty && Rounded(gust) > b.windSpeed) b.windGust = Rounded(gust);
+  }
+
+  double logSum = 0, visibilityWeight = 0;
+  for (const Member& m : members) {
+    const MetarReport& r = stations[size_t(m.index)].decoded;
+    if (!r.hasVisibility) continue;
+    const int metres = r.cavok ? kTenKilometres : std::clamp(r.visibilityMetres, 1, kTenKilometres);
+    logSum += m.weight * std::log(double(metres));
+    visibilityWeight += m.weight;
+  }
+  if (visibilityWeight > 0) {
+    b.hasVisibility = true;
+    b.visibilityMetres = std::clamp(Rounded(std::exp(logSum / visibilityWeight)), 0, kTenKilometres);
+    b.visibilityHundredths = -1;
+  }
+
+  int cloudSource = -1, weatherSource = -1;
+  for (size_t k = 0; k < members.size(); ++k) {
+    const Member& m = members[k];
+    if (!m.chosen) continue;
+    const MetarReport& r = stations[size_t(m.index)].decoded;
+    if (cloudSource < 0 && HasCloudGroup(r)) cloudSource = int(k);
+    if (weatherSource < 0 && m.distance <= kPrecipitationNm && ReportsWeather(r)) weatherSource = int(k);
+  }
+  if (cloudSource >= 0) {
+    const LiveStation& s = stations[size_t(members[size_t(cloudSource)].index)];
+    const double shiftFeet = (s.place.elevationMetres - ground) * kFeetPerMetre;
+    b.noCloud = s.decoded.noCloud;
+    b.verticalVisibility = s.decoded.verticalVisibility;
+    for (int i = 0; i < s.decoded.cloudCount && i < kMaxCloudGroups; ++i) {
+      MetarCloud c = s.decoded.clouds[i];
+      c.heightFeet = std::max(0, Rounded(c.heightFeet + shiftFeet));
+      b.clouds[b.cloudCount++] = c;
+    }
+  }
+  if (weatherSource >= 0) {
+    const MetarReport& r = stations[size_t(members[size_t(weatherSource)].index)].decoded;
+    for (int i = 0; i < r.weatherCount && i < kMaxWeatherGroups; ++i)
+      if (WeatherCounts(r.weather[i])) b.weather[b.weatherCount++] = r.weather[i];
+  }
+
+  out.entries.reserve(members.size());
+  for (size_t k = 0; k < members.size(); ++k) {
+    const Member& m = members[k];
+    BlendEntry e;
+    e.icao = stations[size_t(m.index)].place.icao;
+    e.index = m.index;
+    e.distanceNm = m.distance;
+    e.weight = m.weight / total;
+    e.fade = m.fade;
+    e.cloudSource = int(k) == cloudSource;
+    e.weatherSource = int(k) == weatherSource;
+    out.entries.push_back(e);
+  }
+  out.usable = true;
+  out.tables = TablesFromMetar(b, ground);
+}
