@@ -493,6 +493,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: screenshot_driver FOLDER [advisories]\n");
     return 2;
   }
+  // "screenshot_driver - open-live", for scripts/demo live: opens the running Ventrel's "Live
+  // weather" window (menu command 45001), then ends.
+  if (argc == 3 && std::string(argv[2]) == "open-live") {
+    HWND main = e2e::WaitForWindow("Ventrel", nullptr, 30000);
+    if (main) PostMessageA(main, WM_COMMAND, 45001, 0);
+    return main && e2e::WaitForWindow("#32770", "Live weather", kWait) ? 0 : 1;
+  }
   handshakeFolder = argv[1];
   if (handshakeFolder.back() != '\\') handshakeFolder += '\\';
   try {

@@ -279,6 +279,9 @@ void StationIndex::Finish(bool takeUnendedLine) {
     s.place = *place;
     s.report.swap(n.text);
     s.decoded = DecodeMetar(s.report.data(), s.report.size());
+    // The groups' words of thousands of reports are megabytes nobody reads: kept only where a
+    // group could not be read, for the window to say which.
+    if (s.decoded.errorCount == 0) std::vector<MetarGroup>().swap(s.decoded.groups);
     Judge(s, clock_);
   }
   std::vector<Newest>().swap(newest_);

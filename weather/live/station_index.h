@@ -67,7 +67,8 @@ enum class StationState : uint8_t {
 struct LiveStation {
   StationPlace place;
   std::string report;   // the report as one line
-  MetarReport decoded;  // decoded once, when the index is built
+  MetarReport decoded;  // decoded once, when the index is built; its groups only when one
+                        // could not be read (FirstError says which)
   int ageMinutes = kUnknownAge;
   StationState state = StationState::kUsable;
   bool partlyRead = false;  // a group could not be read; the others are used
