@@ -179,12 +179,14 @@ void LiveTick(bool refreshed) {
   }
   reader.KeepAgesCurrent();
   const double now = SteadySeconds();
+  // The blend is worked out every tick, so the window shows the stations as they are now
+  // (the fades run by the clock, not by the blends); the simulator gets it when one is due.
+  LiveSettings settings;
+  settings.radiusNm = choices.radiusNm;
+  settings.stations = choices.stationCount;
+  blender.Blend(*index, position.latitude, position.longitude, now, settings, weather);
+  weatherGeneration = reader.Generation();
   if (follow.Due(position.latitude, position.longitude, now, fileChanged, blender.Fading())) {
-    LiveSettings settings;
-    settings.radiusNm = choices.radiusNm;
-    settings.stations = choices.stationCount;
-    blender.Blend(*index, position.latitude, position.longitude, now, settings, weather);
-    weatherGeneration = reader.Generation();
     if (weather.usable) {
       AimAtBlend();
       state = LiveState::kFollowing;
