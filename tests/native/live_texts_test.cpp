@@ -314,7 +314,7 @@ TEST_F(LiveRowsTest, TheBlendListsEachStationWithItsDistanceShareAgeAndReport) {
 
 TEST_F(LiveRowsTest, SkippedListsWhyAndCutsTheUnplacedCodes) {
   std::vector<LiveRow> rows;
-  LiveSkippedRows(weather, index, 100, rows);
+  LiveSkippedRows(&weather, index, 100, rows);
   struct Want {
     const char* station;
     const char* why;
@@ -326,12 +326,12 @@ TEST_F(LiveRowsTest, SkippedListsWhyAndCutsTheUnplacedCodes) {
     EXPECT_EQ(row->cell[1], w.why) << w.station;
   }
   EXPECT_EQ(Find(rows, "AAAA"), nullptr);
-  LiveSkippedRows(weather, index, 1, rows);
+  LiveSkippedRows(&weather, index, 1, rows);
   ASSERT_GE(rows.size(), 2u);
   EXPECT_EQ(rows.back().cell[0], "1 more");
   EXPECT_EQ(rows.back().cell[1], "no position");
   // A blend of nothing still lists the codes without a position.
-  LiveSkippedRows(LiveWeather(), index, 100, rows);
+  LiveSkippedRows(nullptr, index, 100, rows);
   ASSERT_EQ(rows.size(), 2u);
 }
 
