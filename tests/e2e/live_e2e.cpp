@@ -24,6 +24,9 @@ using e2e::VentrelRun;
 
 enum : int { kLoadAndSet = 40009, kLiveWeather = 45001 };
 constexpr unsigned kOneTick = 3000;
+// Once the aircraft holds still, the blend is worked out again within 10 s while a station
+// fades in or out (and within 60 s otherwise): its distances are then those of the point.
+constexpr unsigned kSettled = 16000;
 const char kLoadTitle[] = "Load Ventrel Data (VTD/WX)";
 const char kWindowTitle[] = "Live weather";
 
@@ -179,6 +182,13 @@ int WorstTenSteps(const std::vector<Batch>& batches, int start) {
   return worst;
 }
 
+std::string Sorted(std::vector<std::string> v) {
+  std::sort(v.begin(), v.end());
+  std::string s;
+  for (const std::string& x : v) s += x + " ";
+  return s;
+}
+
 // --- Ventrel with its settings, devsim flying ---
 
 struct LiveOptions {
@@ -226,15 +236,39 @@ struct Live {
   std::vector<std::vector<std::string>> Blend() const {
     return e2e::LvCells(GetDlgItem(window, IDC_LIVE_BLEND), 5);
   }
-  // The stations of the blend list within the radius (those beyond it are fading out).
-  std::vector<std::string> Within(double radiusNm) const {
-    std::vector<std::string> out;
-    for (const auto& row : Blend())
-      if (std::atof(row[1].c_str()) <= radiusNm) out.push_back(row[0]);
-    return out;
+  // The window shows the aircraft at p.
+  bool WaitArrived(Point p, unsigned ms) const {
+    return e2e::WaitUntil([&] { return Text(IDC_LIVE_POSITION).find(PositionText(p)) != std::string::npos; }, ms);
   }
-  bool WaitForStations(const std::vector<std::string>& want, double radiusNm, unsigned ms) const {
-    return e2e::WaitUntil([&] { return Within(radiusNm) == want; }, ms);
+  // The stations within the radius come in these groups, nearest group first, the order within
+  // a group (as far as each other) left open; each about `nm` away. On failure, says what the
+  // list showed.
+  bool WaitForBlend(const std::vector<std::vector<std::string>>& groups, double radiusNm, double nm,
+                    unsigned ms) const {
+    std::string want, seen;
+    for (const auto& g : groups) want += Sorted(g) + "| ";
+    auto shown = [&] {
+      std::vector<std::vector<std::string>> rows;
+      for (const auto& row : Blend())
+        if (std::atof(row[1].c_str()) <= radiusNm) rows.push_back(row);
+      std::string got;
+      seen.clear();
+      size_t at = 0;
+      bool close = true;
+      for (const auto& g : groups) {
+        std::vector<std::string> names;
+        for (size_t i = 0; i < g.size() && at < rows.size(); ++i, ++at) {
+          names.push_back(rows[at][0]);
+          close = close && std::fabs(std::atof(rows[at][1].c_str()) - nm) <= 0.6;
+        }
+        got += Sorted(names) + "| ";
+      }
+      for (const auto& row : Blend()) seen += row[0] + " " + row[1] + " nm " + row[2] + "%; ";
+      return got == want && at == rows.size() && close;
+    };
+    if (e2e::WaitUntil(shown, ms)) return true;
+    e2e::ReportFailure(__FILE__, __LINE__, "wanted " + want + "within " + std::to_string(radiusNm) + " nm, saw " + seen);
+    return false;
   }
   void Fly(const std::string& plan) const { REQUIRE(e2e::SendDevsimControl(sim.window, ("--flight=" + plan).c_str())); }
   void FlyTo(Point from, Point to, int seconds) const {
@@ -254,13 +288,6 @@ struct Live {
     REQUIRE(e2e::WaitUntil([&] { return !IsWindow(dialog); }, 5000));
   }
 };
-
-std::string Sorted(std::vector<std::string> v) {
-  std::sort(v.begin(), v.end());
-  std::string s;
-  for (const std::string& x : v) s += x + " ";
-  return s;
-}
 
 // Three points: on ZQAG (used alone), halfway between ZQAM and ZQAN, in the middle of the cell
 // of ZQAS, ZQAT, ZQAX and ZQAY.
@@ -305,27 +332,24 @@ E2E_TEST(Live, FollowsTheFlightAcrossTheGrid) {
   live.Open();
 
   // On ZQAG: that station alone, its QNH of 1003 hPa.
-  CHECK(live.WaitForStations({"ZQAG"}, o.radius, 8000));
+  CHECK(live.WaitForBlend({{"ZQAG"}}, o.radius, 0, 8000));
   CHECK(live.WaitForQnh(int(GridQnh(1, 1) * 16), 1, 15000));
-  CHECK(e2e::WaitUntil([&] { return live.Text(IDC_LIVE_POSITION).find(PositionText(kOnStation)) != std::string::npos; },
-                       kOneTick));
+  CHECK(live.WaitArrived(kOnStation, kOneTick));
   CHECK(live.Text(IDC_LIVE_STATUS).rfind("Following the aircraft (1 station)", 0) == 0);
   CHECK(SendMessageA(GetDlgItem(live.window, IDC_LIVE_FOLLOW), BM_GETCHECK, 0, 0) == BST_CHECKED);
 
   // Across to halfway between ZQAM and ZQAN: both, 15 nm each; ZQAG fades out beyond the radius.
   live.FlyTo(kOnStation, kBetweenTwo, 12);
   CHECK_EQ(Sorted(ExpectedStations(kBetweenTwo, o.radius, o.count)), std::string("ZQAM ZQAN "));
-  CHECK(e2e::WaitUntil([&] { return Sorted(live.Within(o.radius)) == "ZQAM ZQAN "; }, 20000));
-  for (const auto& row : live.Blend())
-    if (row[0] == "ZQAM" || row[0] == "ZQAN") CHECK(std::fabs(std::atof(row[1].c_str()) - 15.0) <= 0.15);
+  CHECK(live.WaitArrived(kBetweenTwo, 25000));
+  CHECK(live.WaitForBlend({{"ZQAM", "ZQAN"}}, o.radius, 15.0, kSettled));
 
-  // On to the middle of the cell of ZQAS, ZQAT, ZQAX and ZQAY, nearest first.
+  // On to the middle of the cell of ZQAS, ZQAT, ZQAX and ZQAY: the northern two nearer (the
+  // columns close in towards the pole), each pair as far as each other.
   live.FlyTo(kBetweenTwo, kAmongFour, 12);
-  const std::vector<std::string> four = ExpectedStations(kAmongFour, o.radius, o.count);
-  CHECK_EQ(Sorted(four), std::string("ZQAS ZQAT ZQAX ZQAY "));
-  CHECK(live.WaitForStations(four, o.radius, 20000));
-  CHECK(e2e::WaitUntil([&] { return live.Text(IDC_LIVE_POSITION).find(PositionText(kAmongFour)) != std::string::npos; },
-                       kOneTick));
+  CHECK_EQ(Sorted(ExpectedStations(kAmongFour, o.radius, o.count)), std::string("ZQAS ZQAT ZQAX ZQAY "));
+  CHECK(live.WaitArrived(kAmongFour, 25000));
+  CHECK(live.WaitForBlend({{"ZQAX", "ZQAY"}, {"ZQAS", "ZQAT"}}, o.radius, 21.0, kSettled));
   // Following switched off and on again blends at full weight at once: the mean of the four,
   // 1010.5 hPa, within 0.2 hPa.
   e2e::Click(live.window, IDC_LIVE_FOLLOW);
@@ -432,13 +456,14 @@ E2E_TEST(Live, VanishedFileKeepsTheReportsReadAndSaysSo) {
   o.reports = e2e::RestampedCopy("grid-reports.txt", "grid-reports.txt");
   Live live(o, kOnStation);
   live.Open();
-  REQUIRE(live.WaitForStations({"ZQAG"}, o.radius, 8000));
+  REQUIRE(live.WaitForBlend({{"ZQAG"}}, o.radius, 0, 8000));
   REQUIRE(DeleteFileA(o.reports.c_str()));
   CHECK(e2e::WaitUntil([&] { return live.Text(IDC_LIVE_FILE_STATUS).find("cannot be read") != std::string::npos; },
                        10000));
   // Still following on what was read: flown over to ZQAM and ZQAN, the blend moves with it.
   live.FlyTo(kOnStation, kBetweenTwo, 4);
-  CHECK(e2e::WaitUntil([&] { return Sorted(live.Within(o.radius)) == "ZQAM ZQAN "; }, 15000));
+  CHECK(live.WaitArrived(kBetweenTwo, 15000));
+  CHECK(live.WaitForBlend({{"ZQAM", "ZQAN"}}, o.radius, 15.0, kSettled));
   DWORD_PTR result = 0;
   CHECK(SendMessageTimeoutA(live.app.window, WM_NULL, 0, 0, SMTO_BLOCK, 2000, &result) != 0);
   CHECK(live.app.process.Running());
