@@ -16,6 +16,7 @@
 
 #include "tests/e2e/harness.h"
 #include "tests/e2e/listview.h"
+#include "tests/e2e/live_data.h"
 #include "tests/e2e/ventrel_driver.h"
 
 namespace {
@@ -428,49 +429,42 @@ void TransitionPictures() {
   e2e::ForgetVentrelSettings();
 }
 
-// The "Live weather" window following the aircraft at devsim's position near EGLL, over a
-// small station list and a file of reports made for the clock of the moment.
+// The "Live weather" window following the aircraft over the grid of made-up stations of
+// tests/data/live (restamped to the present), with a station of an old report added and one
+// the list does not know, so that both lists have something to show.
 void LivePictures() {
   PlaceVentrelAtTopLeft();
-  const std::string stations = e2e::WriteTestFile(
-      "live-stations.txt",
-      "# ICAO lat lon elevation_m (EGLL left out: a station under the aircraft is used alone)\n"
-      "EGWU 51.5530 -0.4182 38\nEGLC 51.5053 0.0553 5\n"
-      "EGKK 51.1481 -0.1903 62\nEGKB 51.3308 0.0325 183\nEGGW 51.8747 -0.3683 160\n"
-      "EGSS 51.8850 0.2350 106\n");
+  std::string reports = e2e::RestampedCopy("grid-reports.txt", "live-reports.txt");
+  Require(!reports.empty(), "cannot read the grid's reports");
   SYSTEMTIME now;
   GetSystemTime(&now);
-  // ddhhmmZ so many minutes before now (a report of yesterday when it crosses midnight).
-  auto time = [&](int minutesAgo) {
-    FILETIME f;
-    SystemTimeToFileTime(&now, &f);
-    ULARGE_INTEGER t;
-    t.LowPart = f.dwLowDateTime;
-    t.HighPart = f.dwHighDateTime;
-    t.QuadPart -= uint64_t(minutesAgo) * 60 * 10000000ull;
-    f.dwLowDateTime = t.LowPart;
-    f.dwHighDateTime = t.HighPart;
-    SYSTEMTIME s;
-    FileTimeToSystemTime(&f, &s);
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d%02d%02dZ", s.wDay, s.wHour, s.wMinute);
-    return std::string(text);
-  };
-  const std::string reports = e2e::WriteTestFile(
-      "live-reports.txt",
-      "METAR EGLL " + time(20) + " 24012KT 9999 FEW030 BKN045 12/07 Q1012\n" +
-      "METAR EGWU " + time(25) + " 23010KT 8000 -RA SCT020 BKN040 11/08 Q1011\n" +
-      "METAR EGLC " + time(20) + " 25014G24KT 9999 SCT035 13/06 Q1013\n" +
-      "METAR EGKK " + time(230) + " 22008KT 6000 BR OVC012 10/09 Q1010\n" +
-      "METAR EGKB " + time(50) + " 24011KT 9999 FEW040 12/05 Q1012\n" +
-      "METAR EGGW " + time(20) + " 20006KT 7000 BKN015 09/07 Q1009\n" +
-      "METAR EGSS " + time(480) + " 19005KT 9999 NSC 08/04 Q1008\n" +
-      "METAR LFPG " + time(20) + " 21009KT CAVOK 14/06 Q1015\n");
+  FILETIME f;
+  SystemTimeToFileTime(&now, &f);
+  ULARGE_INTEGER t;
+  t.LowPart = f.dwLowDateTime;
+  t.HighPart = f.dwHighDateTime;
+  t.QuadPart -= 200ull * 60 * 10000000ull;  // 3:20 ago
+  f.dwLowDateTime = t.LowPart;
+  f.dwHighDateTime = t.HighPart;
+  SYSTEMTIME old;
+  FileTimeToSystemTime(&f, &old);
+  char lines[160];
+  std::snprintf(lines, sizeof lines,
+                "METAR ZQXA %02d%02d%02dZ 21012KT 6000 -RA BKN012 OVC030 09/08 Q1006\n"
+                "METAR ZQZZ %02d%02d%02dZ 24008KT 9999 FEW040 12/06 Q1014\n",
+                old.wDay, old.wHour, old.wMinute, now.wDay, now.wHour, now.wMinute);
+  FILE* file = std::fopen(reports.c_str(), "ab");
+  Require(file != nullptr && std::fputs(lines, file) >= 0, "cannot add to the reports");
+  std::fclose(file);
   WritePrivateProfileStringA("Settings", "LiveReports", reports.c_str(), "Ventrel.ini");
+  const std::string grid = e2e::ReadTextFile(e2e::LiveDataPath("grid-stations.txt"));
+  Require(!grid.empty(), "cannot read the grid's stations");
+  const std::string stations = e2e::WriteTestFile("live-stations.txt", grid + "ZQXA 45.8 -9.05 120\n");
   WritePrivateProfileStringA("Settings", "LiveStations", stations.c_str(), "Ventrel.ini");
+  WritePrivateProfileStringA("Settings", "LiveRadius", "40", "Ventrel.ini");
   WritePrivateProfileStringA("Settings", "LiveFollow", "1", "Ventrel.ini");
   DevsimRun sim;
-  Require(sim.Start("--mode=3 --icao=EGLL"), "devsim did not start");
+  Require(sim.Start("--flight=45.6300000,-9.1500000,4500"), "devsim did not start");
   VentrelRun app;
   Require(app.Start(), "Ventrel did not start");
   app.Command(kLiveWeather);

@@ -450,3 +450,36 @@ TEST(LiveFollow, SecondsToNextAndReset) {
 }
 
 }  // namespace
+
+namespace {
+
+// A flight across the grid, a blend every 10 s at 360 kt (1 nm a blend): the target never
+// jumps, and the stations fading out never crowd the blend.
+TEST(LiveBlendFade, AFlightAcrossTheGridNeverJumps) {
+  const Live live = GridLive();
+  LiveBlender blender;
+  LiveSettings settings;
+  settings.stations = 8;
+  LiveWeather w;
+  const double dLon = kSpacing / (60 * std::cos(kGridLat * 3.14159265358979323846 / 180));
+  double last = 0, worst = 0;
+  for (int k = 0; k <= 170; ++k) {
+    // South-west to north-east corner, 1 nm a step.
+    const double f = k / 170.0 * 4;
+    const double lat = kGridLat + f * 0.5, lon = kGridLon + f * dLon;
+    blender.Blend(live.index, lat, lon, k * 10.0, settings, w);
+    ASSERT_TRUE(w.usable) << k;
+    EXPECT_LE(w.entries.size(), 16u) << k;
+    double sum = 0;
+    for (const BlendEntry& e : w.entries) sum += e.weight;
+    EXPECT_NEAR(sum, 1, 1e-9) << k;
+    if (k > 0) worst = std::max(worst, std::fabs(w.blended.qnhHectopascals - last));
+    last = w.blended.qnhHectopascals;
+  }
+  // The field rises 0.07 hPa a nm along this track. The largest step is where the first
+  // station, used alone within 2 nm, is left and the blend catches up with the field: 0.28 hPa.
+  EXPECT_LT(worst, 0.3);
+  EXPECT_NEAR(last, 1012, 0.3);
+}
+
+}  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -250,6 +251,88 @@ TEST(LiveFolderTest, TheNewestRegularFileWithSomethingInIt) {
       {{file("sub", 9, 0, true)}, -1},
   };
   for (const Case& c : cases) EXPECT_EQ(NewestLiveFile(c.files), c.want);
+}
+
+// A small index built the way the window's is: stations from a list, reports of several ages
+// and states, one code without a position.
+class LiveRowsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char list[] =
+        "AAAA 50.0 0.0 0\nBBBB 50.1 0.0 0\nCCCC 50.2 0.0 0\nDDDD 50.3 0.0 0\nEEEE 50.05 0.1 0\n";
+    places.AddStationList(list, sizeof list - 1);
+    const std::string text =
+        "METAR AAAA 081200Z 24010KT 9999 FEW030 12/07 Q1012\n"
+        "METAR BBBB 080850Z 24010KT 9999 FEW030 12/07 Q1010\n"   // 3:10 old
+        "METAR CCCC 080500Z 24010KT 9999 FEW030 12/07 Q1011\n"   // 7 hours: not used
+        "METAR DDDD 081130Z 24010KT 9999 XYZ123 12/07 Q1013\n"   // partly read
+        "METAR EEEE 081200Z QQQQ ZZZZ\n"                          // nothing read
+        "METAR ZZZZ 081200Z 24010KT 9999 12/07 Q1012\n"          // no position
+        "METAR YYYY 081200Z 24010KT 9999 12/07 Q1012\n";
+    UtcClock now;
+    now.year = 2026;
+    now.month = 12;
+    now.day = 8;
+    now.hour = 12;
+    now.minute = 0;
+    index.Build(text.data(), text.size(), places, now);
+    LiveSettings settings;
+    settings.radiusNm = 60;
+    settings.stations = 8;
+    blender.Blend(index, 49.95, 0.0, 0, settings, weather);  // 3 nm south of AAAA
+  }
+  const LiveRow* Find(const std::vector<LiveRow>& rows, const char* station) {
+    for (const LiveRow& r : rows)
+      if (r.cell[0] == station) return &r;
+    return nullptr;
+  }
+  StationPlaces places;
+  StationIndex index;
+  LiveBlender blender;
+  LiveWeather weather;
+};
+
+TEST_F(LiveRowsTest, TheBlendListsEachStationWithItsDistanceShareAgeAndReport) {
+  std::vector<LiveRow> rows;
+  LiveBlendRows(weather, index, rows);
+  ASSERT_EQ(rows.size(), weather.entries.size());
+  ASSERT_GE(rows.size(), 2u);
+  EXPECT_EQ(rows[0].cell[0], "AAAA");  // nearest first
+  EXPECT_EQ(rows[0].cell[1], "3.0");
+  EXPECT_EQ(rows[0].cell[3], "0:00");
+  EXPECT_EQ(rows[0].cell[4], "METAR AAAA 081200Z 24010KT 9999 FEW030 12/07 Q1012");
+  const LiveRow* old = Find(rows, "BBBB");
+  ASSERT_NE(old, nullptr);
+  EXPECT_EQ(old->cell[1], "9.0");
+  EXPECT_EQ(old->cell[3], "3:10 old");
+  EXPECT_EQ(Find(rows, "CCCC"), nullptr);
+  EXPECT_EQ(Find(rows, "EEEE"), nullptr);
+  int percent = 0;
+  for (const LiveRow& r : rows) percent += std::atoi(r.cell[2].c_str());
+  EXPECT_NEAR(percent, 100, int(rows.size()));  // each share rounded on its own
+}
+
+TEST_F(LiveRowsTest, SkippedListsWhyAndCutsTheUnplacedCodes) {
+  std::vector<LiveRow> rows;
+  LiveSkippedRows(&weather, index, 100, rows);
+  struct Want {
+    const char* station;
+    const char* why;
+  } wants[] = {{"CCCC", "older than 6 hours"}, {"EEEE", "unreadable"}, {"BBBB", "old"},
+               {"DDDD", "partly read"},        {"ZZZZ", "no position"}, {"YYYY", "no position"}};
+  for (const Want& w : wants) {
+    const LiveRow* row = Find(rows, w.station);
+    ASSERT_NE(row, nullptr) << w.station;
+    EXPECT_EQ(row->cell[1], w.why) << w.station;
+  }
+  EXPECT_EQ(Find(rows, "AAAA"), nullptr);
+  LiveSkippedRows(&weather, index, 1, rows);
+  ASSERT_GE(rows.size(), 2u);
+  EXPECT_EQ(rows.back().cell[0], "1 more");
+  EXPECT_EQ(rows.back().cell[1], "no position");
+  // A blend of nothing still lists the codes without a position.
+  LiveSkippedRows(nullptr, index, 100, rows);
+  ASSERT_EQ(rows.size(), 2u);
 }
 
 }  // namespace

@@ -29,13 +29,15 @@
 //                       | elapsed / fadeSeconds per blend; a leaving one is dropped at once when
 //                       | stale, gone from the file or beyond 1.5 x the radius. The first blend,
 //                       | and one after a move of more than the radius, takes all at 1. When
-//                       | every fade is 0 the stations' plain weights are used.
+//                       | every fade is 0 the stations' plain weights are used. At most 16 in
+//                       | the blend: the chosen and the strongest leaving.
 // Nothing in range      | not usable: the weather is left as it is
 #include "weather/live/blend.h"
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -44,6 +46,7 @@ constexpr double kLapsePerMetre = 0.0065;  // degC
 constexpr double kFeetPerMetre = 3.28084;
 constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180.0;
 constexpr int kMostSkipped = 8;
+constexpr int kMostStations = 8;
 constexpr double kRidgeNm2 = 0.01;
 constexpr double kLeavingReach = 1.5;  // a leaving station is dropped beyond this many radii
 
@@ -64,28 +67,28 @@ struct Sample {
 
 // Weighted least squares of v = a + gx x + gy y with a ridge on the gradient; a comes back.
 // Samples with a total weight of 0 have no value.
-bool PlaneFit(const std::vector<Sample>& samples, double* value) {
+bool PlaneFit(const Sample* samples, int n, double* value) {
   double W = 0, mx = 0, my = 0, mv = 0, low = HUGE_VAL, high = -HUGE_VAL;
-  for (const Sample& s : samples) {
-    W += s.w;
-    mx += s.w * s.x;
-    my += s.w * s.y;
-    mv += s.w * s.v;
-    low = std::min(low, s.v);
-    high = std::max(high, s.v);
+  for (const Sample* s = samples; s < samples + n; ++s) {
+    W += s->w;
+    mx += s->w * s->x;
+    my += s->w * s->y;
+    mv += s->w * s->v;
+    low = std::min(low, s->v);
+    high = std::max(high, s->v);
   }
   if (!(W > 0)) return false;
   mx /= W;
   my /= W;
   mv /= W;
   double cxx = 0, cxy = 0, cyy = 0, cxv = 0, cyv = 0;
-  for (const Sample& s : samples) {
-    const double dx = s.x - mx, dy = s.y - my, dv = s.v - mv;
-    cxx += s.w * dx * dx;
-    cxy += s.w * dx * dy;
-    cyy += s.w * dy * dy;
-    cxv += s.w * dx * dv;
-    cyv += s.w * dy * dv;
+  for (const Sample* s = samples; s < samples + n; ++s) {
+    const double dx = s->x - mx, dy = s->y - my, dv = s->v - mv;
+    cxx += s->w * dx * dx;
+    cxy += s->w * dx * dy;
+    cyy += s->w * dy * dy;
+    cxv += s->w * dx * dv;
+    cyv += s->w * dy * dv;
   }
   // A ridge of kRidgeNm2 per unit of weight: two stations, or stations on a line, give a
   // smooth mean across the line instead of a gradient out of nothing.
@@ -134,17 +137,29 @@ bool ReportsWeather(const MetarReport& r) {
 
 int Rounded(double v) { return int(std::lround(std::clamp(v, -1e6, 1e6))); }
 
+// Degrees east to -180..180.
+double WrapLongitude(double degrees) {
+  degrees = std::fmod(degrees, 360.0);
+  if (degrees > 180) degrees -= 360;
+  if (degrees < -180) degrees += 360;
+  return degrees;
+}
+
+bool Nearer(const Member& a, const Member& b) {
+  return a.distance != b.distance ? a.distance < b.distance : a.index < b.index;
+}
+
 }  // namespace
 
 void LiveBlender::Reset() {
-  fades_.clear();
+  fadeCount_ = 0;
   first_ = true;
   lastSeconds_ = 0;
 }
 
 bool LiveBlender::Fading() const {
-  for (const Fade& f : fades_)
-    if (f.fade < 1) return true;
+  for (int k = 0; k < fadeCount_; ++k)
+    if (fades_[k].fade < 1) return true;
   return false;
 }
 
@@ -153,23 +168,24 @@ void LiveBlender::Blend(const StationIndex& index, double latitude, double longi
   out = LiveWeather();
   if (!std::isfinite(latitude) || !std::isfinite(longitude)) return;
   latitude = std::clamp(latitude, -90.0, 90.0);
-  longitude = std::remainder(longitude, 360.0);
+  longitude = WrapLongitude(longitude);
   const double radius = settings.radiusNm >= 10 ? std::min(settings.radiusNm, 300.0) : 10.0;
-  const size_t most = size_t(std::clamp(settings.stations, 1, 8));
+  const int most = std::clamp(settings.stations, 1, kMostStations);
   const std::vector<LiveStation>& stations = index.Stations();
 
   // The chosen: the nearest usable ones.
   index.Near(latitude, longitude, radius, INT_MAX, near_);
-  std::vector<NearStation> chosen;
+  NearStation chosen[kMostStations];
+  int chosenCount = 0;
   for (const NearStation& n : near_) {
-    if (chosen.size() == most) break;
+    if (chosenCount == most) break;
     if (Usable(stations[size_t(n.index)].state))
-      chosen.push_back(n);
+      chosen[chosenCount++] = n;
     else if (out.skipped.size() < size_t(kMostSkipped))
       out.skipped.push_back(n.index);
   }
-  if (!chosen.empty() && chosen[0].distanceNm <= kAloneNm) chosen.resize(1);
-  if (chosen.empty()) {
+  if (chosenCount > 0 && chosen[0].distanceNm <= kAloneNm) chosenCount = 1;
+  if (chosenCount == 0) {
     Reset();
     return;
   }
@@ -181,66 +197,84 @@ void LiveBlender::Blend(const StationIndex& index, double latitude, double longi
   lastLatitude_ = latitude;
   lastLongitude_ = longitude;
 
-  // Fades.
+  // Fades: the chosen first, then the leaving ones that are still in the file and usable, the
+  // strongest kept when there are more than there is room for.
   double step = 1;
   if (!first_) {
     const double elapsed = nowSeconds - lastSeconds_;
     step = settings.fadeSeconds > 0 ? (elapsed > 0 ? elapsed / settings.fadeSeconds : 0) : 1;
   }
-  std::vector<Member> members;
-  auto isChosen = [&](int i) {
-    for (const NearStation& n : chosen)
-      if (n.index == i) return true;
-    return false;
+  Member members[kMostFades];
+  Fade next[kMostFades];
+  int count = 0;
+  auto before = [&](const char* icao) -> const Fade* {
+    for (int k = 0; k < fadeCount_; ++k)
+      if (std::memcmp(fades_[k].icao, icao, 4) == 0) return &fades_[k];
+    return nullptr;
   };
-  std::vector<Fade> kept;
-  if (!first_) {
-    for (const Fade& f : fades_) {
-      const int i = index.Find(f.icao.c_str());
-      if (i < 0 || !Usable(stations[size_t(i)].state)) continue;  // stale or gone: out at once
-      const StationPlace& p = stations[size_t(i)].place;
-      const double d = DistanceNm(latitude, longitude, p.latitude, p.longitude);
-      const bool in = isChosen(i);
-      const double fade = in ? std::min(1.0, f.fade + step) : std::max(0.0, f.fade - step);
-      if (!in && (fade <= 0 || !(d <= kLeavingReach * radius))) continue;
-      kept.push_back(Fade{f.icao, fade, in});
-      members.push_back(Member{i, d, fade, in, 0, 0, 0});
+  for (int c = 0; c < chosenCount; ++c) {
+    const char* icao = stations[size_t(chosen[c].index)].place.icao;
+    const Fade* was = first_ ? nullptr : before(icao);
+    const double fade = first_ ? 1 : was ? std::min(1.0, was->fade + step) : 0;
+    std::memcpy(next[count].icao, icao, 5);
+    next[count].fade = fade;
+    next[count].chosen = true;
+    members[count++] = Member{chosen[c].index, chosen[c].distanceNm, fade, true, 0, 0, 0};
+  }
+  for (int k = 0; k < fadeCount_ && !first_; ++k) {
+    const Fade& f = fades_[k];
+    bool in = false;
+    for (int c = 0; c < chosenCount; ++c)
+      in = in || std::memcmp(stations[size_t(chosen[c].index)].place.icao, f.icao, 4) == 0;
+    if (in) continue;
+    const int i = index.Find(f.icao);
+    if (i < 0 || !Usable(stations[size_t(i)].state)) continue;  // stale or gone: out at once
+    const StationPlace& p = stations[size_t(i)].place;
+    const double d = DistanceNm(latitude, longitude, p.latitude, p.longitude);
+    const double fade = f.fade - step;
+    if (fade <= 0 || !(d <= kLeavingReach * radius)) continue;
+    int slot = count;
+    if (count == kMostFades) {
+      slot = chosenCount;
+      for (int j = chosenCount; j < count; ++j)
+        if (next[j].fade < next[slot].fade) slot = j;
+      if (next[slot].fade >= fade) continue;
+    } else {
+      ++count;
     }
+    next[slot] = f;
+    next[slot].fade = fade;
+    next[slot].chosen = false;
+    members[slot] = Member{i, d, fade, false, 0, 0, 0};
   }
-  for (const NearStation& n : chosen) {
-    bool known = false;
-    for (const Member& m : members) known = known || m.index == n.index;
-    if (known) continue;
-    const double fade = first_ ? 1 : 0;
-    kept.push_back(Fade{stations[size_t(n.index)].place.icao, fade, true});
-    members.push_back(Member{n.index, n.distanceNm, fade, true, 0, 0, 0});
-  }
-  fades_.swap(kept);
+  std::copy(next, next + count, fades_);
+  fadeCount_ = count;
   first_ = false;
   lastSeconds_ = nowSeconds;
 
-  std::sort(members.begin(), members.end(), [](const Member& a, const Member& b) {
-    return a.distance != b.distance ? a.distance < b.distance : a.index < b.index;
-  });
+  // Nearest first (a handful: sorted by insertion).
+  for (int k = 1; k < count; ++k)
+    for (int j = k; j > 0 && Nearer(members[j], members[j - 1]); --j) std::swap(members[j], members[j - 1]);
   double total = 0;
-  for (Member& m : members) {
-    const double d = std::max(m.distance, kClosestNm);
-    m.weight = m.fade / (d * d);
-    total += m.weight;
+  for (int k = 0; k < count; ++k) {
+    const double d = std::max(members[k].distance, kClosestNm);
+    members[k].weight = members[k].fade / (d * d);
+    total += members[k].weight;
   }
   if (!(total > 0)) {  // every station just joining: their plain weights
     total = 0;
-    for (Member& m : members) {
-      const double d = std::max(m.distance, kClosestNm);
-      m.weight = 1 / (d * d);
-      total += m.weight;
+    for (int k = 0; k < count; ++k) {
+      const double d = std::max(members[k].distance, kClosestNm);
+      members[k].weight = 1 / (d * d);
+      total += members[k].weight;
     }
   }
   const double cosLatitude = std::cos(latitude * kRadiansPerDegree);
   double elevation = 0;
-  for (Member& m : members) {
+  for (int k = 0; k < count; ++k) {
+    Member& m = members[k];
     const StationPlace& p = stations[size_t(m.index)].place;
-    m.x = std::remainder(p.longitude - longitude, 360.0) * cosLatitude * kNmPerDegree;
+    m.x = WrapLongitude(p.longitude - longitude) * cosLatitude * kNmPerDegree;
     m.y = (p.latitude - latitude) * kNmPerDegree;
     elevation += m.weight * p.elevationMetres;
   }
@@ -249,16 +283,15 @@ void LiveBlender::Blend(const StationIndex& index, double latitude, double longi
 
   MetarReport& b = out.blended;
   b.station[0] = 'L', b.station[1] = 'I', b.station[2] = 'V', b.station[3] = 'E';
-  std::vector<Sample> samples;
-  samples.reserve(members.size());
+  Sample samples[kMostFades];
   auto fit = [&](bool (*has)(const MetarReport&), double (*value)(const LiveStation&),
                  double* result) {
-    samples.clear();
-    for (const Member& m : members) {
-      const LiveStation& s = stations[size_t(m.index)];
-      if (has(s.decoded)) samples.push_back(Sample{m.x, m.y, m.weight, value(s)});
+    int n = 0;
+    for (int k = 0; k < count; ++k) {
+      const LiveStation& s = stations[size_t(members[k].index)];
+      if (has(s.decoded)) samples[n++] = Sample{members[k].x, members[k].y, members[k].weight, value(s)};
     }
-    return PlaneFit(samples, result);
+    return PlaneFit(samples, n, result);
   };
 
   double qnh = 0;
@@ -287,7 +320,8 @@ void LiveBlender::Blend(const StationIndex& index, double latitude, double longi
 
   // Wind as vectors towards where it blows; VRB adds its weight but no vector.
   double u = 0, v = 0, windWeight = 0, heaviest = 0;
-  for (const Member& m : members) {
+  for (int k = 0; k < count; ++k) {
+    const Member& m = members[k];
     const MetarReport& r = stations[size_t(m.index)].decoded;
     if (!r.hasWind) continue;
     windWeight += m.weight;
@@ -310,7 +344,8 @@ void LiveBlender::Blend(const StationIndex& index, double latitude, double longi
     }
     double gust = 0;
     bool gusty = false;
-    for (const Member& m : members) {
+    for (int k = 0; k < count; ++k) {
+    const Member& m = members[k];
       const MetarReport& r = stations[size_t(m.index)].decoded;
       if (!r.hasWind) continue;
       gusty = gusty || r.windGust > 0;
@@ -322,7 +357,8 @@ void LiveBlender::Blend(const StationIndex& index, double latitude, double longi
   }
 
   double logSum = 0, visibilityWeight = 0;
-  for (const Member& m : members) {
+  for (int k = 0; k < count; ++k) {
+    const Member& m = members[k];
     const MetarReport& r = stations[size_t(m.index)].decoded;
     if (!r.hasVisibility) continue;
     const int metres = r.cavok ? kTenKilometres : std::clamp(r.visibilityMetres, 1, kTenKilometres);
@@ -336,15 +372,15 @@ void LiveBlender::Blend(const StationIndex& index, double latitude, double longi
   }
 
   int cloudSource = -1, weatherSource = -1;
-  for (size_t k = 0; k < members.size(); ++k) {
+  for (int k = 0; k < count; ++k) {
     const Member& m = members[k];
     if (!m.chosen) continue;
     const MetarReport& r = stations[size_t(m.index)].decoded;
-    if (cloudSource < 0 && HasCloudGroup(r)) cloudSource = int(k);
-    if (weatherSource < 0 && m.distance <= kPrecipitationNm && ReportsWeather(r)) weatherSource = int(k);
+    if (cloudSource < 0 && HasCloudGroup(r)) cloudSource = k;
+    if (weatherSource < 0 && m.distance <= kPrecipitationNm && ReportsWeather(r)) weatherSource = k;
   }
   if (cloudSource >= 0) {
-    const LiveStation& s = stations[size_t(members[size_t(cloudSource)].index)];
+    const LiveStation& s = stations[size_t(members[cloudSource].index)];
     const double shiftFeet = (s.place.elevationMetres - ground) * kFeetPerMetre;
     b.noCloud = s.decoded.noCloud;
     b.verticalVisibility = s.decoded.verticalVisibility;
@@ -355,13 +391,13 @@ void LiveBlender::Blend(const StationIndex& index, double latitude, double longi
     }
   }
   if (weatherSource >= 0) {
-    const MetarReport& r = stations[size_t(members[size_t(weatherSource)].index)].decoded;
+    const MetarReport& r = stations[size_t(members[weatherSource].index)].decoded;
     for (int i = 0; i < r.weatherCount && i < kMaxWeatherGroups; ++i)
       if (WeatherCounts(r.weather[i])) b.weather[b.weatherCount++] = r.weather[i];
   }
 
-  out.entries.reserve(members.size());
-  for (size_t k = 0; k < members.size(); ++k) {
+  out.entries.reserve(size_t(count));
+  for (int k = 0; k < count; ++k) {
     const Member& m = members[k];
     BlendEntry e;
     e.icao = stations[size_t(m.index)].place.icao;
@@ -369,8 +405,8 @@ void LiveBlender::Blend(const StationIndex& index, double latitude, double longi
     e.distanceNm = m.distance;
     e.weight = m.weight / total;
     e.fade = m.fade;
-    e.cloudSource = int(k) == cloudSource;
-    e.weatherSource = int(k) == weatherSource;
+    e.cloudSource = k == cloudSource;
+    e.weatherSource = k == weatherSource;
     out.entries.push_back(e);
   }
   out.usable = true;

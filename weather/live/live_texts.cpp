@@ -174,7 +174,7 @@ void LiveBlendRows(const LiveWeather& weather, const StationIndex& index, std::v
   }
 }
 
-void LiveSkippedRows(const LiveWeather& weather, const StationIndex& index, size_t mostUnplaced,
+void LiveSkippedRows(const LiveWeather* weather, const StationIndex& index, size_t mostUnplaced,
                      std::vector<LiveRow>& out) {
   out.clear();
   const std::vector<LiveStation>& stations = index.Stations();
@@ -184,13 +184,15 @@ void LiveSkippedRows(const LiveWeather& weather, const StationIndex& index, size
     row.cell[1] = why;
     out.push_back(std::move(row));
   };
-  for (int i : weather.skipped)
-    if (i >= 0 && size_t(i) < stations.size())
-      add(stations[size_t(i)].place.icao, LiveSkipReason(stations[size_t(i)]));
-  for (const BlendEntry& e : weather.entries) {
-    if (e.index < 0 || size_t(e.index) >= stations.size()) continue;
-    const char* why = LiveSkipReason(stations[size_t(e.index)]);
-    if (why[0]) add(e.icao, why);
+  if (weather) {
+    for (int i : weather->skipped)
+      if (i >= 0 && size_t(i) < stations.size())
+        add(stations[size_t(i)].place.icao, LiveSkipReason(stations[size_t(i)]));
+    for (const BlendEntry& e : weather->entries) {
+      if (e.index < 0 || size_t(e.index) >= stations.size()) continue;
+      const char* why = LiveSkipReason(stations[size_t(e.index)]);
+      if (why[0]) add(e.icao, why);
+    }
   }
   const std::vector<std::string>& unplaced = index.Unplaced();
   for (size_t i = 0; i < unplaced.size() && i < mostUnplaced; ++i) add(unplaced[i], "no position");

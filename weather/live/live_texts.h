@@ -86,7 +86,8 @@ void LiveBlendRows(const LiveWeather& weather, const StationIndex& index,
                    std::vector<LiveRow>& out);
 // Station and why: the near stations not used, those used but old or partly read, then the
 // codes of the file without a position (at most `mostUnplaced`, then one row for the rest).
-void LiveSkippedRows(const LiveWeather& weather, const StationIndex& index, size_t mostUnplaced,
+// weather may be null: no blend of this index.
+void LiveSkippedRows(const LiveWeather* weather, const StationIndex& index, size_t mostUnplaced,
                      std::vector<LiveRow>& out);
 
 // A file of a report folder.

@@ -66,6 +66,10 @@ bool DecimalWord(Span w, double* value) {
   return true;
 }
 
+// One sort for every ordering here (a key with the position in its low bits): one copy of the
+// sorting code in the program.
+void SortKeys(std::vector<uint64_t>& keys) { std::sort(keys.begin(), keys.end()); }
+
 bool LeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
 int DaysInMonth(int year, int month) {
@@ -107,15 +111,16 @@ void Judge(LiveStation& s, const UtcClock& now) {
 
 // ---- Station positions
 
+// Sorted by code, of equal codes the first added kept.
 void StationPlaces::Settle() {
-  std::stable_sort(places_.begin(), places_.end(), [](const StationPlace& a, const StationPlace& b) {
-    return std::memcmp(a.icao, b.icao, 4) < 0;
-  });
-  places_.erase(std::unique(places_.begin(), places_.end(),
-                            [](const StationPlace& a, const StationPlace& b) {
-                              return std::memcmp(a.icao, b.icao, 4) == 0;
-                            }),
-                places_.end());
+  std::vector<uint64_t> keys(places_.size());
+  for (size_t i = 0; i < places_.size(); ++i) keys[i] = uint64_t(CodeOf(places_[i].icao)) << 32 | i;
+  SortKeys(keys);
+  std::vector<StationPlace> sorted;
+  sorted.reserve(places_.size());
+  for (size_t k = 0; k < keys.size(); ++k)
+    if (k == 0 || keys[k] >> 32 != keys[k - 1] >> 32) sorted.push_back(places_[size_t(keys[k] & 0xFFFFFFFFu)]);
+  places_.swap(sorted);
 }
 
 int StationPlaces::AddAirportTable(const uint8_t* table, size_t size) {
@@ -263,12 +268,15 @@ void StationIndex::Finish(bool takeUnendedLine) {
   EndReport();
   std::string().swap(report_);
 
-  std::sort(newest_.begin(), newest_.end(), [](const Newest& a, const Newest& b) { return a.code < b.code; });
+  std::vector<uint64_t> byCode(newest_.size());
+  for (size_t i = 0; i < newest_.size(); ++i) byCode[i] = uint64_t(newest_[i].code) << 32 | i;
+  SortKeys(byCode);
   stations_.reserve(newest_.size());
-  for (Newest& n : newest_) {
+  for (uint64_t key : byCode) {
+    Newest& n = newest_[size_t(key & 0xFFFFFFFFu)];
     char code[5];
     CodeText(n.code, code);
-    const StationPlace* place = places_->Find(code);
+    const StationPlace* place = n.place;
     if (place == nullptr) {
       unplaced_.push_back(code);
       unplacedReports_ += n.reports;
@@ -353,8 +361,9 @@ void StationIndex::StartReport(uint32_t code, int minutes, const char* line, con
   current_ = Slot(code);
   Newest& n = newest_[size_t(current_)];
   ++n.reports;
-  // Of equal times the later in the file: only then is the text copied.
-  keep_ = n.reports == 1 || AtLeastAsNew(n.minutes, minutes);
+  // Of equal times the later in the file: only then is the text copied, and never for a
+  // station without a place (a file of the world's stations and a small list of places).
+  keep_ = n.place != nullptr && (n.reports == 1 || AtLeastAsNew(n.minutes, minutes));
   if (!keep_) return;
   n.minutes = minutes;
   report_.clear();
@@ -392,27 +401,29 @@ int StationIndex::Slot(uint32_t code) {
     h = (h + 1) & mask;
   }
   slots_[h] = int32_t(newest_.size());
-  newest_.push_back(Newest{code, -1, 0, std::string()});
+  char text[5];
+  CodeText(code, text);
+  newest_.push_back(Newest{code, -1, 0, places_->Find(text), std::string()});
   return slots_[h];
 }
 
+// By band, then by longitude in millionths of a degree (the search widens its ranges by that).
 void StationIndex::MakeGrid() {
-  gridOrder_.resize(stations_.size());
-  for (size_t i = 0; i < stations_.size(); ++i) gridOrder_[i] = int32_t(i);
-  std::sort(gridOrder_.begin(), gridOrder_.end(), [this](int32_t a, int32_t b) {
-    const StationPlace& pa = stations_[size_t(a)].place;
-    const StationPlace& pb = stations_[size_t(b)].place;
-    const int ba = Band(pa.latitude), bb = Band(pb.latitude);
-    if (ba != bb) return ba < bb;
-    if (pa.longitude != pb.longitude) return pa.longitude < pb.longitude;
-    return a < b;
-  });
-  gridLongitude_.resize(gridOrder_.size());
-  bandStart_.assign(kBands + 1, int32_t(gridOrder_.size()));
-  for (size_t k = gridOrder_.size(); k-- > 0;) {
-    const StationPlace& p = stations_[size_t(gridOrder_[k])].place;
-    gridLongitude_[k] = p.longitude;
-    bandStart_[size_t(Band(p.latitude))] = int32_t(k);
+  constexpr int kIndexBits = 27;
+  std::vector<uint64_t> keys(std::min(stations_.size(), size_t(1) << kIndexBits));
+  for (size_t i = 0; i < keys.size(); ++i) {
+    const StationPlace& p = stations_[i].place;
+    const uint64_t micro = uint64_t(std::llround((p.longitude + 180) * 1e6));  // under 2^29
+    keys[i] = uint64_t(Band(p.latitude)) << 56 | micro << kIndexBits | i;
+  }
+  SortKeys(keys);
+  gridOrder_.resize(keys.size());
+  gridLongitude_.resize(keys.size());
+  bandStart_.assign(kBands + 1, int32_t(keys.size()));
+  for (size_t k = keys.size(); k-- > 0;) {
+    gridOrder_[k] = int32_t(keys[k] & ((uint64_t(1) << kIndexBits) - 1));
+    gridLongitude_[k] = double((keys[k] >> kIndexBits) & ((uint64_t(1) << 29) - 1)) / 1e6 - 180;
+    bandStart_[size_t(keys[k] >> 56)] = int32_t(k);
   }
   for (int b = kBands; b-- > 0;) bandStart_[size_t(b)] = std::min(bandStart_[size_t(b)], bandStart_[size_t(b) + 1]);
 }
@@ -424,7 +435,9 @@ void StationIndex::Near(double latitude, double longitude, double radiusNm, int 
       stations_.empty() || bandStart_.size() != size_t(kBands) + 1)
     return;
   latitude = std::clamp(latitude, -90.0, 90.0);
-  longitude = std::remainder(longitude, 360.0);  // -180 to 180
+  longitude = std::fmod(longitude, 360.0);
+  if (longitude > 180) longitude -= 360;
+  if (longitude < -180) longitude += 360;
   const double radians = std::min(radiusNm, 4 * kEarthRadiusNm) / kEarthRadiusNm;
   const double degrees = radians / kRadiansPerDegree;
   const double low = std::max(-90.0, latitude - degrees - 1e-9);
@@ -460,7 +473,7 @@ void StationIndex::Near(double latitude, double longitude, double radiusNm, int 
       take(first, last);
       continue;
     }
-    const double wide = 2 * std::asin(std::sqrt(h)) / kRadiansPerDegree + 1e-9;
+    const double wide = 2 * std::asin(std::sqrt(h)) / kRadiansPerDegree + 2e-6;  // and the grid's rounding
     if (wide >= 180) {
       take(first, last);
       continue;
@@ -476,8 +489,16 @@ void StationIndex::Near(double latitude, double longitude, double radiusNm, int 
       range(first, last, from, to);
     }
   }
-  std::sort(out.begin(), out.end(), [](const NearStation& a, const NearStation& b) {
-    return a.distanceNm != b.distanceNm ? a.distanceNm < b.distanceNm : a.index < b.index;
-  });
-  if (out.size() > size_t(most)) out.resize(size_t(most));
+  // Nearest first, by millionths of a nautical mile (under 2^34), ties in grid order.
+  std::vector<uint64_t> keys(out.size());
+  for (size_t k = 0; k < out.size(); ++k) keys[k] = uint64_t(std::llround(out[k].distanceNm * 1e6)) << 30 | k;
+  SortKeys(keys);
+  std::vector<NearStation> sorted(out.size());
+  for (size_t k = 0; k < sorted.size(); ++k) sorted[k] = out[size_t(keys[k] & ((1u << 30) - 1))];
+  // Ties of the rounding put in their exact order: a pass over what is nearly sorted.
+  for (size_t k = 1; k < sorted.size(); ++k)
+    for (size_t j = k; j > 0 && sorted[j].distanceNm < sorted[j - 1].distanceNm; --j)
+      std::swap(sorted[j], sorted[j - 1]);
+  if (sorted.size() > size_t(most)) sorted.resize(size_t(most));
+  out.swap(sorted);
 }

@@ -117,6 +117,7 @@ class StationIndex {
     uint32_t code;      // the 4 characters, upper case
     int minutes;        // into the month, -1 without a time
     int reports;        // of this station in the file
+    const StationPlace* place;  // null: its reports are counted, not kept
     std::string text;   // the newest report, its lines joined by blanks
   };
   void Line(const char* line, size_t size);

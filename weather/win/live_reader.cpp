@@ -192,6 +192,15 @@ void LiveReader::Step(DWORD budgetMs) {
   } while (GetTickCount() - start < budgetMs);
 }
 
+void LiveReader::KeepAgesCurrent() {
+  if (!index_) return;
+  const UtcClock now = ClockNow();
+  const int minute = now.hour * 60 + now.minute;
+  if (minute == agedAt_) return;
+  agedAt_ = minute;
+  index_->UpdateAges(now);
+}
+
 bool LiveReader::TakeChanged() {
   const bool changed = changed_;
   changed_ = false;

@@ -31,6 +31,8 @@ class LiveReader {
 
   bool Reading() const { return file_ != INVALID_HANDLE_VALUE; }
   const StationIndex* Index() const { return index_.get(); }
+  // The reports' ages against the clock of now, once a minute: a file left alone grows old.
+  void KeepAgesCurrent();
   // True once after a new index came into use.
   bool TakeChanged();
   // Counts the indexes that came into use (and went): a blend belongs to one of them.
@@ -60,4 +62,5 @@ class LiveReader {
   unsigned generation_ = 0;
   char failure_[64] = "";
   SYSTEMTIME readAt_ = {};
+  int agedAt_ = -1;  // minute of the day the ages were last worked out
 };

@@ -36,7 +36,7 @@ class LiveIni : public LiveStore {
 };
 
 LiveChoices choices;
-LiveReader reader;
+std::unique_ptr<LiveReader> reader;  // made at load: its buffers stay out of the program file
 LiveBlender blender;
 LiveFollow follow;
 LiveWeather weather;
@@ -89,16 +89,18 @@ void SetWatch(UINT ms) {
 
 // The file is watched while the window is open or following is on; otherwise nothing runs.
 void KeepWatch() {
+  if (!reader) return SetWatch(0);
   const bool wanted = (following || LiveWindow()) && choices.reports[0];
-  SetWatch(!wanted ? 0 : reader.Reading() ? kWatchFastMs : kWatchSlowMs);
+  SetWatch(!wanted ? 0 : reader->Reading() ? kWatchFastMs : kWatchSlowMs);
 }
 
 void CALLBACK WatchTick(HWND, UINT, UINT_PTR, DWORD) {
-  if (reader.Reading()) {
-    reader.Step(kReadBudgetMs);
+  if (!reader) return;
+  if (reader->Reading()) {
+    reader->Step(kReadBudgetMs);
   } else if (GetTickCount() - lastCheck >= kCheckEveryMs) {
     lastCheck = GetTickCount();
-    reader.Check();
+    reader->Check();
   }
   KeepWatch();
   LiveWindowChanged();
@@ -148,18 +150,21 @@ void Stop(LiveState why) {
 void LoadLiveWeather() {
   LiveIni ini;
   choices = ReadLiveChoices(ini);
-  reader.SetPath(choices.reports);
-  reader.SetPlaces(MakePlaces());
+  reader.reset(new (std::nothrow) LiveReader);
+  if (!reader) return;
+  reader->SetPath(choices.reports);
+  reader->SetPlaces(MakePlaces());
   if (choices.followAtStartup) SetLiveFollowing(true);
 }
 
 void EndLiveWeather() {
   following = false;
   SetWatch(0);
+  reader.reset();
 }
 
 void LiveTick(bool refreshed) {
-  if (!following) return;
+  if (!following || !reader) return;
   if (!Connected()) {
     if (state != LiveState::kWaiting) {
       state = LiveState::kWaiting;
@@ -170,20 +175,23 @@ void LiveTick(bool refreshed) {
   }
   if (!refreshed || ventrel.weather.busy || ventrel.weather.printing) return;
   if (!ReadPosition()) return;
-  const StationIndex* index = reader.Index();
-  const bool fileChanged = reader.TakeChanged();
+  const StationIndex* index = reader->Index();
+  const bool fileChanged = reader->TakeChanged();
   if (!index) {
     state = LiveState::kNoReports;
     LiveWindowChanged();
     return;
   }
+  reader->KeepAgesCurrent();
   const double now = SteadySeconds();
+  // The blend is worked out every tick, so the window shows the stations as they are now
+  // (the fades run by the clock, not by the blends); the simulator gets it when one is due.
+  LiveSettings settings;
+  settings.radiusNm = choices.radiusNm;
+  settings.stations = choices.stationCount;
+  blender.Blend(*index, position.latitude, position.longitude, now, settings, weather);
+  weatherGeneration = reader->Generation();
   if (follow.Due(position.latitude, position.longitude, now, fileChanged, blender.Fading())) {
-    LiveSettings settings;
-    settings.radiusNm = choices.radiusNm;
-    settings.stations = choices.stationCount;
-    blender.Blend(*index, position.latitude, position.longitude, now, settings, weather);
-    weatherGeneration = reader.Generation();
     if (weather.usable) {
       AimAtBlend();
       state = LiveState::kFollowing;
@@ -202,7 +210,7 @@ void LiveHeld() { Stop(LiveState::kStoppedByHold); }
 bool LiveFollowing() { return following; }
 
 void SetLiveFollowing(bool on) {
-  if (on == following) return;
+  if (!reader || on == following) return;
   following = on;
   blender.Reset();
   follow.Reset();
@@ -215,18 +223,18 @@ void SetLiveFollowing(bool on) {
 const LiveChoices& LiveChoicesInUse() { return choices; }
 
 void ChooseLiveReports(const char* path) {
-  if (std::strcmp(path, choices.reports) == 0) return;
+  if (!reader || std::strcmp(path, choices.reports) == 0) return;
   std::snprintf(choices.reports, sizeof choices.reports, "%s", path);
-  reader.SetPath(choices.reports);
+  reader->SetPath(choices.reports);
   follow.Reset();
   Store();
   CheckSoon();
 }
 
 void ChooseLiveStations(const char* path) {
-  if (std::strcmp(path, choices.stations) == 0) return;
+  if (!reader || std::strcmp(path, choices.stations) == 0) return;
   std::snprintf(choices.stations, sizeof choices.stations, "%s", path);
-  reader.SetPlaces(MakePlaces());
+  reader->SetPlaces(MakePlaces());
   Store();
   CheckSoon();
 }
@@ -252,20 +260,20 @@ void ChooseLiveAtStartup(bool on) {
 
 void GetLiveView(LiveView& out) {
   out.state = state;
+  if (!reader) return;
   out.havePosition = havePosition && following;
   out.position = position;
-  out.file = reader.Status();
+  out.file = reader->Status();
   out.stationListUnread = stationListUnread;
-  const StationIndex* index = reader.Index();
-  out.secondsToNext = following && Connected() && index ? follow.SecondsToNext(SteadySeconds()) : -1;
-  static const LiveWeather none;
-  const bool current = index && weatherGeneration == reader.Generation();
+  const StationIndex* index = reader->Index();
+  out.secondsToNext = following && Connected() && index ? follow.SecondsToNext(SteadySeconds(), blender.Fading()) : -1;
+  const bool current = index && weatherGeneration == reader->Generation();
   if (current)
     LiveBlendRows(weather, *index, out.blend);
   else
     out.blend.clear();
   if (index)
-    LiveSkippedRows(current ? weather : none, *index, kMostUnplacedRows, out.skipped);
+    LiveSkippedRows(current ? &weather : nullptr, *index, kMostUnplacedRows, out.skipped);
   else
     out.skipped.clear();
   out.stationsInBlend = current ? int(weather.entries.size()) : 0;

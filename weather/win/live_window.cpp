@@ -27,7 +27,7 @@ struct Column {
   int width;
 };
 constexpr Column kBlendColumns[] = {
-    {"Station", 50}, {"Distance (nm)", 78}, {"Weight (%)", 64}, {"Age (h:mm)", 66}, {"Report", 420}};
+    {"Station", 52}, {"Distance (nm)", 88}, {"Weight (%)", 74}, {"Age (h:mm)", 76}, {"Report", 420}};
 constexpr Column kSkippedColumns[] = {{"Station", 72}, {"Why", 200}};
 
 void SetTextIfChanged(HWND dialog, int id, const char* text) {

@@ -231,6 +231,8 @@ void StopTransitionLost() { StopLost(); }
 
 bool StartLiveTransition(const TransitionTables& target) {
   if (!TransitionTablesUsable(target)) return false;
+  // The same target again goes on as it is: its progress does not start over.
+  if (transition.Running() && TransitionTablesDiffer(transition.Target(), target) == 0) return true;
   TransitionTables from;
   const bool known = transition.Running()
                          ? CopyTransitionTables(transition.Current(), from)
