@@ -360,6 +360,7 @@ E2E_TEST(Live, FollowsTheFlightAcrossTheGrid) {
   // Every step within the rate of Ventrel.ini: 160 sixteenths in any ten steps.
   const std::vector<Batch> batches = Batches(live.sim);
   const int worst = WorstTenSteps(batches, 16000);
+  std::printf("  live_worst_ten_steps: %d sixteenths of a mb (rate 160)\n", worst);
   CHECK(worst <= 160);
   if (worst > 160) e2e::ReportFailure(__FILE__, __LINE__, "ten steps moved " + std::to_string(worst));
   int reads = 0;
@@ -379,6 +380,7 @@ E2E_TEST(Live, DefaultRatesHoldWhileFollowing) {
     return steps >= 12;
   }, 20000));
   const int worst = WorstTenSteps(Batches(live.sim), 16000);
+  std::printf("  live_worst_ten_steps: %d sixteenths of a mb (rate 16)\n", worst);
   CHECK(worst <= 16);
   CHECK(LastQnh(live.sim) > 16000);
 }

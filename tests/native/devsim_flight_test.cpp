@@ -10,6 +10,7 @@
 #include "devsim/flight.h"
 #include "devsim/module.h"
 #include "devsim/options.h"
+#include "link/own_position.h"
 #include "traffic/traffic_table.h"
 
 namespace {
@@ -237,6 +238,13 @@ TEST(DevsimFlight, ServedPositionDecodesBack) {
       // Whole metres are served: up to one metre low.
       EXPECT_LE(got.altitude, want.feet + 1e-6);
       EXPECT_GT(got.altitude, want.feet - 3.29);
+      // The area as the live weather reads it, in its own exchange.
+      uint8_t area[kAircraftPositionSize];
+      ASSERT_TRUE(module.Traffic().Read(kAircraftPositionOffset, area, sizeof area));
+      const AircraftPosition p = DecodeAircraftPosition(area);
+      EXPECT_EQ(p.latitude, got.latitude);
+      EXPECT_EQ(p.longitude, got.longitude);
+      EXPECT_EQ(p.altitudeFeet, got.altitude);
       module.Advance(61);
     }
   }
