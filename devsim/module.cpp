@@ -52,6 +52,8 @@ bool DevsimModule::ApplyOptions(const DevsimOptions& o, bool everything) {
   if (everything || (o.given & kGivenAircraft) || o.aircraft != options_.aircraft) traffic_.Reset(o.aircraft);
   if (everything || (o.given & kGivenEncounter) || o.encounter != options_.encounter)
     traffic_.SetEncounter(o.encounter);
+  // Given again, even with the same plan, the flight starts again from its beginning.
+  if (everything || (o.given & kGivenFlight)) traffic_.SetFlight(o.flight);
   traffic_.SetHeaderOverride(o.trafficSlots, o.trafficRecordSize);
   weather_.SetDescriptorLie(o.lieDescriptors);
   if (everything || o.logFile != options_.logFile) {

@@ -134,6 +134,9 @@ bool ParseDevsimOptions(const char* commandLine, DevsimOptions& out) {
     } else if (name == "encounter") {
       if (!ParseEncounter(value, out.encounter)) return false;
       out.given |= kGivenEncounter;
+    } else if (name == "flight") {
+      if (!ParseFlight(value, out.flight)) return false;
+      out.given |= kGivenFlight;
     } else if (name == "title") {
       if (!hasValue) return false;
       out.title = value;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "devsim/encounter.h"
+#include "devsim/flight.h"
 
 // Bits of DevsimOptions::given: which switches the last parse saw.
 enum DevsimSwitch : uint32_t {
@@ -25,6 +26,7 @@ enum DevsimSwitch : uint32_t {
   kGivenTitle = 1u << 13,
   kGivenLieDescriptors = 1u << 14,
   kGivenEncounter = 1u << 15,
+  kGivenFlight = 1u << 16,
 };
 
 // What the descriptor of every non-empty weather table claims (--lie-descriptors); the table
@@ -54,6 +56,7 @@ struct DevsimOptions {
   std::string title = "devsim";  // --title=TEXT
   DescriptorLie lieDescriptors = DescriptorLie::kNone;  // --lie-descriptors=none|more|huge|size0|small
   Encounter encounter = Encounter::kNone;  // --encounter=NAME (encounter.h); none: random traffic
+  FlightPlan flight;             // --flight=PLAN (flight.h); none: the own position stays put
   uint32_t given = 0;            // DevsimSwitch bits set by the last parse
 };
 

@@ -122,6 +122,20 @@ void TrafficScenario::SetEncounter(Encounter encounter) {
     LoadEncounter();
 }
 
+void TrafficScenario::SetFlight(const FlightPlan& plan) {
+  flight_ = plan;
+  flightSeconds_ = 0;
+}
+
+FlightPoint TrafficScenario::OwnPoint() const {
+  if (Flying()) return FlightAt(flight_, flightSeconds_);
+  FlightPoint p;
+  p.latitude = ownLatitude_;
+  p.longitude = ownLongitude_;
+  p.feet = ownAltitudeMetres_ * 3.28084;
+  return p;
+}
+
 void TrafficScenario::LoadEncounter() {
   const EncounterState state = EncounterAt(encounter_, encounterSeconds_, encounterStarts_);
   ownLatitude_ = state.own.latitude;
@@ -157,6 +171,7 @@ void TrafficScenario::NewLevel(TrafficAircraft& a) {
 
 void TrafficScenario::Advance(double seconds) {
   if (!(seconds > 0)) return;
+  if (Flying()) flightSeconds_ += seconds;
   if (encounter_ != Encounter::kNone) {
     encounterSeconds_ += seconds;
     LoadEncounter();
@@ -224,9 +239,10 @@ bool TrafficScenario::Read(uint32_t offset, uint8_t* out, size_t size) const {
     PutU16(area, uint16_t(kMagneticVariation));
     length = 2;
   } else if (offset == kOwnPositionOffset) {
-    EncodeLatitude64(area, ownLatitude_);
-    EncodeLongitude64(area + 8, ownLongitude_);
-    EncodeAltitude64(area + 16, ownAltitudeMetres_);
+    const FlightPoint at = OwnPoint();
+    EncodeLatitude64(area, at.latitude);
+    EncodeLongitude64(area + 8, at.longitude);
+    EncodeAltitude64(area + 16, Flying() ? at.feet / 3.28084 : ownAltitudeMetres_);
     length = kOwnPositionSize;
   } else if (offset == kTrafficTableOffset) {
     BuildTable(area);

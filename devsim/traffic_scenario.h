@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "devsim/encounter.h"
+#include "devsim/flight.h"
 
 constexpr uint32_t kMagneticVariationOffset = 0x02A0;  // 2 bytes
 constexpr uint32_t kOwnPositionOffset = 0x0560;        // 24 bytes
@@ -55,6 +56,14 @@ class TrafficScenario {
   void SetEncounter(Encounter encounter);
   Encounter CurrentEncounter() const { return encounter_; }
   double EncounterSeconds() const { return encounterSeconds_; }
+  // A scripted flight of the user aircraft from its start (kind kNone: no flight). While one is
+  // set it alone gives the own position at 0x0560, also during an encounter, whose other
+  // aircraft keep flying where the encounter puts them.
+  void SetFlight(const FlightPlan& plan);
+  bool Flying() const { return flight_.kind != FlightPlan::Kind::kNone; }
+  double FlightElapsed() const { return flightSeconds_; }
+  // The user aircraft as 0x0560 serves it.
+  FlightPoint OwnPoint() const;
   // Values the table header claims instead of the true ones (-1: the true one). A claimed
   // record size of 40 or more is also the stride the records are laid out with; a smaller one
   // only lies in the header. Records are written only where they fit in the 4096 bytes.
@@ -79,6 +88,8 @@ class TrafficScenario {
   double ownLatitude_ = kUserLatitude;
   double ownLongitude_ = kUserLongitude;
   double ownAltitudeMetres_ = kUserAltitudeMetres;
+  FlightPlan flight_;
+  double flightSeconds_ = 0;
   int slotsOverride_ = -1;
   int recordSizeOverride_ = -1;
 

@@ -4,13 +4,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "link/own_position.h"
+
 namespace {
 
 constexpr double kPi = 3.14159265358979;
-// One unit of the latitude's high part is 90/10001750 degree; the low part counts 2^32ths.
-constexpr double kLatitudeUnit = 90.0 / 10001750.0;
-constexpr double kLatitudeFraction = 90.0 / 42957189152768000.0;
-constexpr double kFeetPerMetre = 3.28084;
 constexpr double kEarthDiameterNm = 6875.5;
 constexpr double kEarthRadiusNm = 3437.75;
 
@@ -126,20 +124,11 @@ bool TrafficTable::SlotRecord(int slot, TrafficRecordFields& out) const {
 }
 
 OwnPosition TrafficTable::DecodeOwnPosition() const {
+  const AircraftPosition p = DecodeAircraftPosition(position_);
   OwnPosition own;
-  const uint32_t latLow = GetU32(position_);
-  const int32_t latHigh = int32_t(GetU32(position_ + 4));
-  // The low part adds to the magnitude, also south of the equator.
-  const double latMagnitude = std::fabs(double(latHigh)) * kLatitudeUnit + latLow * kLatitudeFraction;
-  own.latitude = latHigh < 0 ? -latMagnitude : latMagnitude;
-
-  // 2^64 = 360 degrees; above 180 is west.
-  const uint32_t lonLow = GetU32(position_ + 8);
-  const uint32_t lonHigh = GetU32(position_ + 12);
-  own.longitude = lonHigh * 360.0 / 4294967296.0 + lonLow * 360.0 / 18446744073709551616.0;
-  if (own.longitude > 180.0) own.longitude -= 360.0;
-
-  own.altitude = int32_t(GetU32(position_ + 20)) * kFeetPerMetre;
+  own.latitude = p.latitude;
+  own.longitude = p.longitude;
+  own.altitude = p.altitudeFeet;
   own.variation = GetS16(variation_);
   return own;
 }

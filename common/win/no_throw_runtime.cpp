@@ -5,6 +5,7 @@
 // of the executable.
 #include <cstdlib>
 #include <new>
+#include <string>
 
 namespace __gnu_cxx {
 void __verbose_terminate_handler() { std::abort(); }
@@ -12,9 +13,17 @@ void __verbose_terminate_handler() { std::abort(); }
 
 namespace std {
 void __throw_length_error(const char*) { std::abort(); }
+void __throw_logic_error(const char*) { std::abort(); }
+void __throw_out_of_range(const char*) { std::abort(); }
+void __throw_out_of_range_fmt(const char*, ...) { std::abort(); }
+void __throw_invalid_argument(const char*) { std::abort(); }
 void __throw_bad_alloc() { std::abort(); }
 void __throw_bad_array_new_length() { std::abort(); }
 }  // namespace std
+
+// The string members the programs use, made here without exceptions: the library's own copies
+// catch and rethrow, which would bring the whole exception runtime back in.
+template class std::basic_string<char>;
 
 void* operator new(std::size_t size) {
   void* block = std::malloc(size ? size : 1);

@@ -66,10 +66,10 @@ void ReleaseIdleBlock() {
   }
 }
 
-// An encounter is served as it stands at the very moment of the read, not at the last tick,
-// so that a display's warnings can be timed to the second.
-void CatchUpEncounter() {
-  if (module->Traffic().CurrentEncounter() == Encounter::kNone) return;
+// An encounter or a flight is served as it stands at the very moment of the read, not at the
+// last tick, so that a display's warnings and a followed position can be timed to the second.
+void CatchUpMotion() {
+  if (module->Traffic().CurrentEncounter() == Encounter::kNone && !module->Traffic().Flying()) return;
   const DWORD now = GetTickCount();
   module->Advance((now - lastTick) / 1000.0);
   lastTick = now;
@@ -77,7 +77,7 @@ void CatchUpEncounter() {
 
 LRESULT OnIpc(WPARAM wParam) {
   uint32_t answer = 0;
-  CatchUpEncounter();
+  CatchUpMotion();
   char name[256];
   if (GlobalGetAtomNameA(static_cast<ATOM>(wParam), name, sizeof name)) {
     if (!lastBlock || lastBlockName != name) {
@@ -95,10 +95,11 @@ LRESULT OnCopyData(HWND window, const COPYDATASTRUCT* data) {
   if (!data || data->dwData != kControlMagic || !data->lpData) return FALSE;
   std::string text(static_cast<const char*>(data->lpData), data->cbData);
   text = text.c_str();  // up to the terminator
+  CatchUpMotion();  // a flight going on loses no time to a switch that leaves it alone
   DevsimOptions options = module->Options();
   if (!ParseDevsimOptions(text.c_str(), options)) return FALSE;
   bool applied = module->Apply(options);
-  lastTick = GetTickCount();  // a new encounter starts now
+  lastTick = GetTickCount();  // a new encounter or flight starts now
   SetWindowTextA(window, module->Options().title.c_str());
   StartAdvanceTimer(window);
   InvalidateRect(window, nullptr, TRUE);
@@ -108,7 +109,7 @@ LRESULT OnCopyData(HWND window, const COPYDATASTRUCT* data) {
 void OnPaint(HWND window) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(window, &ps);
-  char lines[5][96];
+  char lines[6][96];
   std::snprintf(lines[0], sizeof lines[0], "Batches: %llu", (unsigned long long)module->Batches());
   std::snprintf(lines[1], sizeof lines[1], "Reads: %llu   Writes: %llu", (unsigned long long)module->Reads(),
                 (unsigned long long)module->Writes());
@@ -118,8 +119,11 @@ void OnPaint(HWND window) {
                 module->Traffic().SlotCount());
   std::snprintf(lines[4], sizeof lines[4], "Weather mode: %d   Signature: %04X", module->Options().mode,
                 module->Options().signature);
+  const FlightPoint own = module->Traffic().OwnPoint();
+  std::snprintf(lines[5], sizeof lines[5], "Own position: %.4f %.4f %.0f ft%s", own.latitude, own.longitude,
+                own.feet, module->Traffic().Flying() ? "   (flying)" : "");
   SetBkMode(dc, TRANSPARENT);
-  for (int i = 0; i < 5; ++i) TextOutA(dc, 12, 10 + i * 20, lines[i], int(strlen(lines[i])));
+  for (int i = 0; i < 6; ++i) TextOutA(dc, 12, 10 + i * 20, lines[i], int(strlen(lines[i])));
   EndPaint(window, &ps);
 }
 
@@ -172,7 +176,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int show) {
   wc.lpszClassName = "FS98MAIN";
   if (!RegisterClassA(&wc)) return 1;
   HWND window = CreateWindowA("FS98MAIN", options.title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                              CW_USEDEFAULT, 400, 200, nullptr, nullptr, instance, nullptr);
+                              CW_USEDEFAULT, 400, 220, nullptr, nullptr, instance, nullptr);
   if (!window) return 1;
   ShowWindow(window, show);
   UpdateWindow(window);

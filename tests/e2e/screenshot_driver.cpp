@@ -1,5 +1,5 @@
 // Opens the windows the user guide shows, one after the other, for scripts/demo screenshots.
-//   screenshot_driver FOLDER [advisories]    (advisories: only the traffic advisory pictures)
+//   screenshot_driver FOLDER [advisories|transitions|live]    (only those pictures)
 // For each picture it prints "shot NAME LEFT TOP WIDTH HEIGHT" (the window's rectangle on the
 // desktop) and waits until the script has taken it and made the file FOLDER\NAME.done. Ends
 // with "done", or with "failed: ..." on stderr and exit code 1.
@@ -16,6 +16,7 @@
 
 #include "tests/e2e/harness.h"
 #include "tests/e2e/listview.h"
+#include "tests/e2e/live_data.h"
 #include "tests/e2e/ventrel_driver.h"
 
 namespace {
@@ -38,6 +39,8 @@ enum : int {
   kWeatherProfile = 42000,
   kScope = 42500,
   kTransitions = 44003,
+  kLiveWeather = 45001,
+  kLiveBlend = 45114,
 };
 constexpr int kCloudPane = 4;
 
@@ -426,12 +429,70 @@ void TransitionPictures() {
   e2e::ForgetVentrelSettings();
 }
 
+// The "Live weather" window following the aircraft over the grid of made-up stations of
+// tests/data/live (restamped to the present), with a station of an old report added and one
+// the list does not know, so that both lists have something to show.
+void LivePictures() {
+  PlaceVentrelAtTopLeft();
+  std::string reports = e2e::RestampedCopy("grid-reports.txt", "live-reports.txt");
+  Require(!reports.empty(), "cannot read the grid's reports");
+  SYSTEMTIME now;
+  GetSystemTime(&now);
+  FILETIME f;
+  SystemTimeToFileTime(&now, &f);
+  ULARGE_INTEGER t;
+  t.LowPart = f.dwLowDateTime;
+  t.HighPart = f.dwHighDateTime;
+  t.QuadPart -= 200ull * 60 * 10000000ull;  // 3:20 ago
+  f.dwLowDateTime = t.LowPart;
+  f.dwHighDateTime = t.HighPart;
+  SYSTEMTIME old;
+  FileTimeToSystemTime(&f, &old);
+  char lines[160];
+  std::snprintf(lines, sizeof lines,
+                "METAR ZQXA %02d%02d%02dZ 21012KT 6000 -RA BKN012 OVC030 09/08 Q1006\n"
+                "METAR ZQZZ %02d%02d%02dZ 24008KT 9999 FEW040 12/06 Q1014\n",
+                old.wDay, old.wHour, old.wMinute, now.wDay, now.wHour, now.wMinute);
+  FILE* file = std::fopen(reports.c_str(), "ab");
+  Require(file != nullptr && std::fputs(lines, file) >= 0, "cannot add to the reports");
+  std::fclose(file);
+  WritePrivateProfileStringA("Settings", "LiveReports", reports.c_str(), "Ventrel.ini");
+  const std::string grid = e2e::ReadTextFile(e2e::LiveDataPath("grid-stations.txt"));
+  Require(!grid.empty(), "cannot read the grid's stations");
+  const std::string stations = e2e::WriteTestFile("live-stations.txt", grid + "ZQXA 45.8 -9.05 120\n");
+  WritePrivateProfileStringA("Settings", "LiveStations", stations.c_str(), "Ventrel.ini");
+  WritePrivateProfileStringA("Settings", "LiveRadius", "40", "Ventrel.ini");
+  WritePrivateProfileStringA("Settings", "LiveFollow", "1", "Ventrel.ini");
+  DevsimRun sim;
+  Require(sim.Start("--flight=45.6300000,-9.1500000,4500"), "devsim did not start");
+  VentrelRun app;
+  Require(app.Start(), "Ventrel did not start");
+  app.Command(kLiveWeather);
+  HWND live = WaitForDialog(app.process.Id(), "Live weather");
+  SetWindowPos(live, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+  SetForegroundWindow(live);
+  HWND blend = GetDlgItem(live, kLiveBlend);
+  Require(e2e::WaitUntil([&] { return e2e::LvRowCount(blend) >= 3; }, 2 * kWait),
+          "no stations in the blend");
+  Sleep(1000);
+  Shot("ventrel-live-weather", live);
+  app.Close();
+  e2e::ForgetVentrelSettings();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 2 && argc != 3) {
     std::fprintf(stderr, "usage: screenshot_driver FOLDER [advisories]\n");
     return 2;
+  }
+  // "screenshot_driver - open-live", for scripts/demo live: opens the running Ventrel's "Live
+  // weather" window (menu command 45001), then ends.
+  if (argc == 3 && std::string(argv[2]) == "open-live") {
+    HWND main = e2e::WaitForWindow("Ventrel", nullptr, 30000);
+    if (main) PostMessageA(main, WM_COMMAND, 45001, 0);
+    return main && e2e::WaitForWindow("#32770", "Live weather", kWait) ? 0 : 1;
   }
   handshakeFolder = argv[1];
   if (handshakeFolder.back() != '\\') handshakeFolder += '\\';
@@ -440,10 +501,13 @@ int main(int argc, char** argv) {
       AdvisoryPictures();
     } else if (argc == 3 && std::string(argv[2]) == "transitions") {
       TransitionPictures();
+    } else if (argc == 3 && std::string(argv[2]) == "live") {
+      LivePictures();
     } else {
       VentrelPictures();
       AirportPictures();
       TransitionPictures();
+      LivePictures();
       AdvisoryPictures();
     }
   } catch (const Failure& failure) {

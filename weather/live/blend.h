@@ -48,11 +48,15 @@ class LiveBlender {
   bool Fading() const;  // a station is still joining or leaving: blend again soon
  private:
   struct Fade {
-    std::string icao;
+    char icao[5];
     double fade;
-    bool joining;
+    bool chosen;  // false while leaving
   };
-  std::vector<Fade> fades_;
+  static constexpr int kMostFades = 16;  // the chosen and the strongest leaving
+  Fade fades_[kMostFades] = {};
+  int fadeCount_ = 0;
+  std::vector<NearStation> near_;  // kept to spare an allocation per blend
   double lastSeconds_ = 0;
+  double lastLatitude_ = 0, lastLongitude_ = 0;
   bool first_ = true;
 };

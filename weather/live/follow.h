@@ -15,7 +15,8 @@ class LiveFollow {
   bool Due(double latitude, double longitude, double nowSeconds, bool fileChanged, bool fading) const;
   void Done(double latitude, double longitude, double nowSeconds);
   void Reset() { done_ = false; }
-  double SecondsToNext(double nowSeconds) const;
+  // Until the next update by the clock alone (0 when due); with fading, the shorter wait.
+  double SecondsToNext(double nowSeconds, bool fading = false) const;
  private:
   bool done_ = false;
   double latitude_ = 0, longitude_ = 0, seconds_ = 0;

@@ -38,8 +38,8 @@ class StationPlaces {
   int RejectedLines() const { return rejected_; }
 
  private:
-  std::vector<StationPlace> places_;  // sorted by code once looked up
-  mutable bool sorted_ = true;
+  void Settle();  // sorts by code, the first of a code standing
+  std::vector<StationPlace> places_;  // sorted by code after every Add
   int rejected_ = 0;
 };
 
@@ -67,7 +67,8 @@ enum class StationState : uint8_t {
 struct LiveStation {
   StationPlace place;
   std::string report;   // the report as one line
-  MetarReport decoded;  // decoded once, when the index is built
+  MetarReport decoded;  // decoded once, when the index is built; its groups only when one
+                        // could not be read (FirstError says which)
   int ageMinutes = kUnknownAge;
   StationState state = StationState::kUsable;
   bool partlyRead = false;  // a group could not be read; the others are used
@@ -87,6 +88,7 @@ class StationIndex {
   // Takes the file's text piece by piece (a report may run across pieces); Finish ends the
   // last report. takeUnendedLine: whether a last line without a line end is a whole report
   // (false while the file may still be being written: such a line is then left out).
+  // places must live until Finish.
   void Begin(const StationPlaces& places, const UtcClock& now);
   void Feed(const char* text, size_t size);
   void Finish(bool takeUnendedLine);
@@ -99,6 +101,11 @@ class StationIndex {
   void Near(double latitude, double longitude, double radiusNm, int most,
             std::vector<NearStation>& out) const;
 
+  // The station of that code (4 characters, case ignored), -1 when none.
+  int Find(const char* icao) const;
+  // Ages and states again against a later clock, without reading the file again.
+  void UpdateAges(const UtcClock& now);
+
   const std::vector<LiveStation>& Stations() const { return stations_; }
   int ReportCount() const { return reports_; }           // reports seen (every station)
   const std::vector<std::string>& Unplaced() const { return unplaced_; }  // codes without position
@@ -106,8 +113,36 @@ class StationIndex {
 
   // ... the rest is the implementation's (the pieces' carry, the search grid)
  private:
-  std::vector<LiveStation> stations_;
+  struct Newest {
+    uint32_t code;      // the 4 characters, upper case
+    int minutes;        // into the month, -1 without a time
+    int reports;        // of this station in the file
+    const StationPlace* place;  // null: its reports are counted, not kept
+    std::string text;   // the newest report, its lines joined by blanks
+  };
+  void Line(const char* line, size_t size);
+  void Segment(const char* line, const char* end);
+  void StartReport(uint32_t code, int minutes, const char* line, const char* end);
+  void Append(const char* from, const char* to);
+  void EndReport();
+  int Slot(uint32_t code);  // its entry in newest_, made when new
+  void MakeGrid();
+
+  std::vector<LiveStation> stations_;  // by code
   std::vector<std::string> unplaced_;
   int reports_ = 0;
   int unplacedReports_ = 0;
+
+  const StationPlaces* places_ = nullptr;
+  UtcClock clock_;
+  std::string carry_;       // a line begun in the last piece
+  std::vector<Newest> newest_;
+  std::vector<int32_t> slots_;  // open addressing by code into newest_, -1 free
+  std::string report_;      // the report being read, when it is its station's newest so far
+  int current_ = -1;        // its entry in newest_; -1: no report open
+  bool keep_ = false;       // report_ is kept
+
+  std::vector<int32_t> gridOrder_;  // stations by 1-degree latitude band, then by longitude
+  std::vector<double> gridLongitude_;  // of gridOrder_'s stations
+  std::vector<int32_t> bandStart_;  // 181 starts into gridOrder_, band 0 from 90 S
 };

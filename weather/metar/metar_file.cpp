@@ -3,66 +3,18 @@
 #include <cstring>
 
 #include "weather/metar/metar_text.h"
+#include "weather/metar/report_lines.h"
 
 using namespace metar_text;
 
 namespace {
 
-constexpr int kMinutesInMonth = 31 * 24 * 60;
-
-struct Span {
-  const char* p;
-  size_t n;
-};
-
-// The next blank-separated word in [at, end), on this line only.
-Span Word(const char* at, const char* end) {
-  while (at < end && (*at == ' ' || *at == '\t')) ++at;
-  const char* start = at;
-  while (at < end && !IsSpace(*at)) ++at;
-  return {start, size_t(at - start)};
-}
-
-bool Is(Span w, const char* word) {
-  const size_t n = std::strlen(word);
-  if (w.n != n) return false;
-  for (size_t i = 0; i < n; ++i)
-    if (Upper(w.p[i]) != word[i]) return false;
-  return true;
-}
-
-// A line that begins a report: [METAR|SPECI] [COR] station ddhhmmZ. The station and the time
-// (minutes into the month, -1 when the time is missing) come back.
-bool BeginsReport(const char* line, const char* end, Span* station, int* minutes) {
-  Span w = Word(line, end);
-  if (Is(w, "METAR") || Is(w, "SPECI")) w = Word(w.p + w.n, end);
-  if (Is(w, "COR")) w = Word(w.p + w.n, end);
-  if (!IsStationCode(w.p, w.n)) return false;
-  *station = w;
-  Span t = Word(w.p + w.n, end);
-  int d = 0, h = 0, m = 0;
-  if (!IsReportTime(t.p, t.n, &d, &h, &m)) return false;
-  *minutes = ((d - 1) * 24 + h) * 60 + m;
-  return true;
-}
+using namespace report_lines;
 
 bool SameStation(Span station, const char* icao) {
   for (int i = 0; i < 4; ++i)
     if (Upper(station.p[i]) != Upper(icao[i])) return false;
   return true;
-}
-
-// True when b is at least as new as a; days wrap at the end of a month.
-bool AtLeastAsNew(int a, int b) {
-  if (a < 0 || b < 0) return b >= 0 || a < 0;
-  const int ahead = ((b - a) % kMinutesInMonth + kMinutesInMonth) % kMinutesInMonth;
-  return ahead < kMinutesInMonth / 2;
-}
-
-// A date line of a file of cycles ("2026/12/08 08:20") ends the report before it.
-bool IsDateLine(const char* line, const char* end) {
-  Span w = Word(line, end);
-  return w.n == 10 && IsDigit(w.p[0]) && w.p[4] == '/' && w.p[7] == '/';
 }
 
 }  // namespace

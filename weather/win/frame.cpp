@@ -23,6 +23,8 @@
 #include "weather/win/profile_window.h"
 #include "resources/profile_ids.h"
 #include "weather/win/transition_runner.h"
+#include "weather/win/live_weather.h"
+#include "weather/win/live_window.h"
 
 namespace {
 
@@ -67,10 +69,11 @@ class FrameView : public WeatherReactions {
     ::SetWeatherCommands(ventrel.mainWindow, enable);
   }
   void GrayFindAirport() override { MenuSetGrayed(IDM_FIND_AIRPORT, true); }
-  // The pane takes the focus back after a refresh, but not from the profile window the user
-  // is working in: that would pull the main window over it every second.
+  // The pane takes the focus back after a refresh, but not from the profile or live weather
+  // window the user is working in: that would pull the main window over it every second.
   void ActivateCurrentPane() override {
     if (ProfileWindow() && GetActiveWindow() == ProfileWindow()) return;
+    if (LiveWindow() && GetActiveWindow() == LiveWindow()) return;
     ActivatePane(-1, Select);
   }
 };
@@ -106,6 +109,7 @@ int OnCreate(HWND window) {
     LoadAirportTable();
   StartSupervisorTimers(window);
   LoadTransitionSettings();
+  LoadLiveWeather();
   return 0;
 }
 
@@ -188,6 +192,9 @@ void OnCommand(HWND window, int id) {
       OnTransitionCommand(window, id);
       ActivatePane(-1, Select);
       break;
+    case IDM_LIVE_WEATHER:
+      OpenLiveWindow(window);
+      break;
   }
 }
 
@@ -230,6 +237,8 @@ void OnSize(WPARAM kind, LPARAM size) {
 void OnClose(HWND window) {
   if (ventrel.autoRefresh) KillTimer(window, kAutoRefreshTimer);
   CloseProfileWindow();
+  CloseLiveWindow();
+  EndLiveWeather();
   DestroyPanes();
   IpcClose(true);
   DropUndoHistory();

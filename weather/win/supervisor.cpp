@@ -3,6 +3,7 @@
 #include "link/win/ipc_client.h"
 #include "resources/ventrel_resource.h"
 #include "weather/win/frame.h"
+#include "weather/win/live_weather.h"
 #include "weather/win/transition_runner.h"
 #include "weather/win/undo.h"
 #include "weather/win/ventrel.h"
@@ -61,6 +62,10 @@ void SupervisorTick(UINT_PTR timerId) {
 
   if (!refreshed && (ventrel.autoRefresh || timerId == kFirstRefreshTimer))
     refreshed = Refresh(false);
+
+  // Following reads the aircraft's position once a refresh; with AutoRefresh off, on the
+  // slow tick.
+  LiveTick(refreshed || (!ventrel.autoRefresh && timerId == kSteadyTimer));
 
   if (timerId == kFirstRefreshTimer && refreshed) {
     KillTimer(ventrel.mainWindow, kFirstRefreshTimer);

@@ -6,6 +6,7 @@
 #include "resources/ventrel_resource.h"
 #include "weather/transition_control/capture.h"
 #include "weather/win/frame.h"
+#include "weather/win/live_weather.h"
 #include "weather/win/profile_window.h"
 #include "weather/win/settings.h"
 #include "weather/win/supervisor.h"
@@ -155,12 +156,14 @@ void Hold() {
   }
   transition.HoldHere();
   Ended();
+  LiveHeld();  // following would move the weather on at its next update
 }
 
 }  // namespace
 
 IpcBatch& CommandBatch(unsigned command) {
   static CommandCapture capture;
+  LivePilotSetWeather();  // the pilot's own weather is never overwritten by following
   if (!settings.on || !(settings.commands & command)) {
     HoldTransitionForChange();
     return IpcClientBatch();
@@ -226,7 +229,27 @@ bool TransitionTick(UINT_PTR timerId) {
 
 void StopTransitionLost() { StopLost(); }
 
+bool StartLiveTransition(const TransitionTables& target) {
+  if (!TransitionTablesUsable(target)) return false;
+  // The same target again goes on as it is: its progress does not start over.
+  if (transition.Running() && TransitionTablesDiffer(transition.Target(), target) == 0) return true;
+  TransitionTables from;
+  const bool known = transition.Running()
+                         ? CopyTransitionTables(transition.Current(), from)
+                         : TransitionTablesFromSnapshot(ventrel.weather.snapshot, from);
+  if (!known) return false;
+  if (transition.Start(from, target, settings.rates)) {
+    stoppedByLoss = false;
+    KeepTimer(true);
+    ShowProgress();
+    return true;
+  }
+  Ended();
+  return false;
+}
+
 void HoldTransitionForChange() {
+  LivePilotSetWeather();
   if (!transition.Running()) return;
   transition.HoldHere();
   Ended();

@@ -38,6 +38,10 @@ bool TransitionTick(UINT_PTR timerId);
 // A change sent at once (a layer edit, a command not smoothed) stops a running transition
 // where it is first; otherwise the next step would overwrite it.
 void HoldTransitionForChange();
+// Live weather's target, always as a transition at the configured rates whatever the
+// Transitions switch says: it re-aims a running change. A target equal to what is in force
+// sends nothing. False when nothing runs towards it.
+bool StartLiveTransition(const TransitionTables& target);
 // The connection was lost: the transition stops where it is and is not resumed.
 void StopTransitionLost();
 

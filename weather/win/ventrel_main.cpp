@@ -9,6 +9,7 @@
 #include "link/win/ipc_client.h"
 #include "weather/command_line.h"
 #include "weather/win/frame.h"
+#include "weather/win/live_window.h"
 #include "weather/win/panes.h"
 #include "weather/win/settings.h"
 #include "weather/win/ventrel.h"
@@ -49,6 +50,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandTail, int showSta
   HACCEL keys = LoadAcceleratorsA(instance, "VentrelKeys");
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    if (LiveWindow() && IsDialogMessageA(LiveWindow(), &message)) continue;
     if (TranslateShortcutKey(window, keys, &message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
