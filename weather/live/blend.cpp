@@ -149,6 +149,64 @@ bool Nearer(const Member& a, const Member& b) {
   return a.distance != b.distance ? a.distance < b.distance : a.index < b.index;
 }
 
+// Wind as vectors towards where it blows (VRB adds its weight but no vector), visibility in its
+// logarithm.
+void BlendWindAndVisibility(const std::vector<LiveStation>& stations, const Member* members,
+                            int count, MetarReport& b) {
+  double u = 0, v = 0, windWeight = 0, heaviest = 0;
+  for (int k = 0; k < count; ++k) {
+    const Member& m = members[k];
+    const MetarReport& r = stations[size_t(m.index)].decoded;
+    if (!r.hasWind) continue;
+    windWeight += m.weight;
+    heaviest = std::max(heaviest, m.weight);
+    if (r.variableWind) continue;
+    const double a = r.windDirection * kRadiansPerDegree;
+    u -= m.weight * r.windSpeed * std::sin(a);
+    v -= m.weight * r.windSpeed * std::cos(a);
+  }
+  if (windWeight > 0) {
+    b.hasWind = true;
+    u /= windWeight;
+    v /= windWeight;
+    const double speed = std::sqrt(u * u + v * v);
+    if (speed >= 1) {
+      b.windSpeed = Rounded(speed);
+      int direction = Rounded(std::atan2(-u, -v) / kRadiansPerDegree);
+      direction = ((direction % 360) + 360) % 360;
+      b.windDirection = direction == 0 ? 360 : direction;
+    }
+    double gust = 0;
+    bool gusty = false;
+    for (int k = 0; k < count; ++k) {
+    const Member& m = members[k];
+      const MetarReport& r = stations[size_t(m.index)].decoded;
+      if (!r.hasWind) continue;
+      gusty = gusty || r.windGust > 0;
+      const int g = r.windGust > 0 ? r.windGust : r.windSpeed;
+      gust = std::max(gust, g * m.weight / heaviest);
+    }
+    // Only when a station reports a gust: vectors that cancel make no gust of their speeds.
+    if (gusty && Rounded(gust) > b.windSpeed) b.windGust = Rounded(gust);
+  }
+
+  double logSum = 0, visibilityWeight = 0;
+  for (int k = 0; k < count; ++k) {
+    const Member& m = members[k];
+    const MetarReport& r = stations[size_t(m.index)].decoded;
+    if (!r.hasVisibility) continue;
+    const int metres = r.cavok ? kTenKilometres : std::clamp(r.visibilityMetres, 1, kTenKilometres);
+    logSum += m.weight * std::log(double(metres));
+    visibilityWeight += m.weight;
+  }
+  if (visibilityWeight > 0) {
+    b.hasVisibility = true;
+    b.visibilityMetres = std::clamp(Rounded(std::exp(logSum / visibilityWeight)), 0, kTenKilometres);
+    b.visibilityHundredths = -1;
+  }
+
+}
+
 }  // namespace
 
 void LiveBlender::Reset() {
@@ -165,7 +223,12 @@ bool LiveBlender::Fading() const {
 
 void LiveBlender::Blend(const StationIndex& index, double latitude, double longitude,
                         double nowSeconds, const LiveSettings& settings, LiveWeather& out) {
-  out = LiveWeather();
+  out.usable = false;
+  out.entries.clear();
+  out.skipped.clear();
+  out.blended = MetarReport();
+  out.groundElevationMetres = 0;
+  out.tables = MetarTables();
   if (!std::isfinite(latitude) || !std::isfinite(longitude)) return;
   latitude = std::clamp(latitude, -90.0, 90.0);
   longitude = WrapLongitude(longitude);
@@ -318,58 +381,7 @@ void LiveBlender::Blend(const StationIndex& index, double latitude, double longi
     }
   }
 
-  // Wind as vectors towards where it blows; VRB adds its weight but no vector.
-  double u = 0, v = 0, windWeight = 0, heaviest = 0;
-  for (int k = 0; k < count; ++k) {
-    const Member& m = members[k];
-    const MetarReport& r = stations[size_t(m.index)].decoded;
-    if (!r.hasWind) continue;
-    windWeight += m.weight;
-    heaviest = std::max(heaviest, m.weight);
-    if (r.variableWind) continue;
-    const double a = r.windDirection * kRadiansPerDegree;
-    u -= m.weight * r.windSpeed * std::sin(a);
-    v -= m.weight * r.windSpeed * std::cos(a);
-  }
-  if (windWeight > 0) {
-    b.hasWind = true;
-    u /= windWeight;
-    v /= windWeight;
-    const double speed = std::sqrt(u * u + v * v);
-    if (speed >= 1) {
-      b.windSpeed = Rounded(speed);
-      int direction = Rounded(std::atan2(-u, -v) / kRadiansPerDegree);
-      direction = ((direction % 360) + 360) % 360;
-      b.windDirection = direction == 0 ? 360 : direction;
-    }
-    double gust = 0;
-    bool gusty = false;
-    for (int k = 0; k < count; ++k) {
-    const Member& m = members[k];
-      const MetarReport& r = stations[size_t(m.index)].decoded;
-      if (!r.hasWind) continue;
-      gusty = gusty || r.windGust > 0;
-      const int g = r.windGust > 0 ? r.windGust : r.windSpeed;
-      gust = std::max(gust, g * m.weight / heaviest);
-    }
-    // Only when a station reports a gust: vectors that cancel make no gust of their speeds.
-    if (gusty && Rounded(gust) > b.windSpeed) b.windGust = Rounded(gust);
-  }
-
-  double logSum = 0, visibilityWeight = 0;
-  for (int k = 0; k < count; ++k) {
-    const Member& m = members[k];
-    const MetarReport& r = stations[size_t(m.index)].decoded;
-    if (!r.hasVisibility) continue;
-    const int metres = r.cavok ? kTenKilometres : std::clamp(r.visibilityMetres, 1, kTenKilometres);
-    logSum += m.weight * std::log(double(metres));
-    visibilityWeight += m.weight;
-  }
-  if (visibilityWeight > 0) {
-    b.hasVisibility = true;
-    b.visibilityMetres = std::clamp(Rounded(std::exp(logSum / visibilityWeight)), 0, kTenKilometres);
-    b.visibilityHundredths = -1;
-  }
+  BlendWindAndVisibility(stations, members, count, b);
 
   int cloudSource = -1, weatherSource = -1;
   for (int k = 0; k < count; ++k) {
