@@ -207,10 +207,7 @@ void WriteSettings(const LiveOptions& o) {
            "\r\nLiveRadius=" + std::to_string(o.radius) + "\r\nLiveStationCount=" + std::to_string(o.count) +
            "\r\nLiveFollow=" + (o.follow ? "1" : "0") + "\r\n";
   }
-  FILE* f = std::fopen(e2e::VentrelIniPath().c_str(), "wb");
-  REQUIRE(f != nullptr);
-  std::fwrite(ini.data(), 1, ini.size(), f);
-  std::fclose(f);
+  REQUIRE(e2e::WriteVentrelIni(ini));
 }
 
 struct Live {

@@ -123,10 +123,7 @@ int U16(const std::vector<uint8_t>& b, size_t at) {
 void WriteSettings(bool on, const char* rates) {
   std::string ini = std::string("[Settings]\r\nTransitions=") + (on ? "1" : "0") + "\r\n";
   for (const char* p = rates; *p; ++p) ini += *p == '\n' ? std::string("\r\n") : std::string(1, *p);
-  FILE* f = std::fopen(e2e::VentrelIniPath().c_str(), "wb");
-  REQUIRE(f != nullptr);
-  std::fwrite(ini.data(), 1, ini.size(), f);
-  std::fclose(f);
+  REQUIRE(e2e::WriteVentrelIni(ini));
 }
 
 struct Connected {

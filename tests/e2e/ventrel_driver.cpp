@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "tests/e2e/listview.h"
@@ -60,6 +61,13 @@ std::string VentrelIniPath() {
   char folder[MAX_PATH] = "";
   GetWindowsDirectoryA(folder, sizeof folder);
   return std::string(folder) + "\\Ventrel.ini";
+}
+
+bool WriteVentrelIni(const std::string& text) {
+  FILE* f = std::fopen(VentrelIniPath().c_str(), "wb");
+  if (f == nullptr) return false;
+  const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+  return std::fclose(f) == 0 && written;
 }
 
 void ForgetVentrelSettings() {

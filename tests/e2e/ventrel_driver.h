@@ -40,6 +40,8 @@ struct VentrelRun {
 // A fresh start: no "Ventrel.ini" and none of the simulator's registry keys.
 void ForgetVentrelSettings();
 std::string VentrelIniPath();
+// Ventrel.ini made anew with this text; false when it cannot be written.
+bool WriteVentrelIni(const std::string& text);
 // Ventrel started beside devsim with these switches, connected once the cloud pane has
 // `cloudRows` rows (its insertion row counted).
 bool StartConnected(DevsimRun& sim, VentrelRun& app, const std::string& switches, int cloudRows,
