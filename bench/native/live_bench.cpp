@@ -2,6 +2,8 @@
 // (one cycle, some reports over two lines, bulletins), and one blend at a position among them.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <string>
 
@@ -79,6 +81,37 @@ void BM_live_index_ms(benchmark::State& state) {
   state.counters["file_bytes"] = double(file.size());
 }
 BENCHMARK(BM_live_index_ms)->Unit(benchmark::kMillisecond);
+
+// A 50 MB file (the cycle above over and over, as a file that keeps a day of cycles) read as the
+// window reads it: 256 KB a turn. What counts is the longest turn, and the last one, which
+// decodes every station's newest report.
+void BM_live_large_file_ms(benchmark::State& state) {
+  const StationPlaces& places = Places();
+  const std::string& cycle = ReportFile();
+  std::string file;
+  while (file.size() < (size_t(50) << 20)) file += cycle;
+  constexpr size_t kPiece = 256 * 1024;
+  double longestPiece = 0, finish = 0;
+  for (auto _ : state) {
+    StationIndex index;
+    index.Begin(places, kNow);
+    for (size_t at = 0; at < file.size(); at += kPiece) {
+      const auto start = std::chrono::steady_clock::now();
+      index.Feed(file.data() + at, std::min(file.size() - at, kPiece));
+      const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+      longestPiece = std::max(longestPiece, took.count());
+    }
+    const auto start = std::chrono::steady_clock::now();
+    index.Finish(true);
+    const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+    finish = std::max(finish, took.count());
+    if (index.Stations().size() != size_t(kStations)) state.SkipWithError("stations missing");
+  }
+  state.counters["file_bytes"] = double(file.size());
+  state.counters["longest_piece_ms"] = longestPiece;
+  state.counters["finish_ms"] = finish;
+}
+BENCHMARK(BM_live_large_file_ms)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 void BM_live_blend_us(benchmark::State& state) {
   StationIndex index;
